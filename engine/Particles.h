@@ -1,0 +1,52 @@
+// Everything that moves: the particle record, the list that owns every
+// particle, and the operations that create, burst, move and sweep them.
+#pragma once
+
+#include <cstdint>
+
+// A particle's state. SpawnBurst fills one as the template of a curve burst;
+// SpawnParticle copies it whole into a new node.
+struct burstTemplate {
+    int32_t originX;
+    int32_t originY;
+    int32_t x;
+    int32_t y;
+    int32_t trailX[10];  // index 0 the newest
+    int32_t trailY[10];
+    int32_t type;        // 1, 2 or 4..10
+    int32_t angle;       // whole degrees 0..360
+    double vx;           // positive moves left
+    double vy;           // positive moves up
+    double vxPrev;
+    double vyStart;
+    double ax;
+    double ay;
+    int32_t life;
+    uint32_t colour;     // 0x00RRGGBB
+    int32_t dead;
+    int32_t sense;
+    double shapeA;
+    double shapeB;
+    double shapeC;
+    double shapeD;
+    double shapeE;
+    double shapeF;
+};
+
+struct Particle : burstTemplate {
+    Particle* next;
+};
+
+extern Particle* particleHead;  // sentinel; null outside run mode
+extern Particle* particleTail;
+extern int32_t particleCount;
+
+// Creates the empty list. Returns 1, or 0 when the sentinel cannot be had.
+int CreateParticleList();
+// Frees every particle and the sentinel.
+void FreeParticleList();
+
+void SpawnParticle(int type, int x, int y, uint32_t colour, const burstTemplate* templ);
+void SpawnBurst(int type, int count, int x, int y, uint32_t colour);
+void MoveParticle(Particle* p);
+void SweepParticles();

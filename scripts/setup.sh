@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, once.
+# Idempotent: when everything is present it only checks and returns.
+set -euo pipefail
+
+need_pkgs=(cmake make g++ libgtest-dev libbenchmark-dev
+           g++-mingw-w64-i686 g++-mingw-w64-i686-posix mingw-w64-i686-dev
+           wine wine32:i386 wine64 xvfb xdotool imagemagick
+           fonts-wqy-zenhei locales x11-utils procps)
+
+missing=()
+for p in "${need_pkgs[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $SUDO dpkg --add-architecture i386
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Code page 936 under Wine comes from the zh_CN.UTF-8 locale.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+    echo "setup: generating zh_CN.UTF-8"
+    if [ -f /etc/locale.gen ]; then
+        $SUDO sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+        grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+        $SUDO locale-gen >/dev/null
+    else
+        $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+    fi
+fi
+exit 0
