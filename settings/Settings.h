@@ -63,6 +63,26 @@ void LoadDefaultSettings();
 // Sets screenWidth, screenHeight, fieldWidth and fieldHeight from Resolution.
 void DeriveScreenSizes();
 
-// Windows only: the INI file beside the executable.
+// Copies text into dest (destSize bytes, destSize >= 1), at most destSize - 1
+// bytes, cut so that no double-byte character (code page 936) and no CR LF
+// pair is split, and fills the rest of dest with zeros. Returns the number of
+// bytes copied.
+size_t CopyTextBounded(char* dest, size_t destSize, const char* text);
+
+// Builds "<folder of modulePath>Glimmerax.ini" into out. modulePath and
+// copied are what the module-name query gave for a buffer of capacity bytes.
+// isLeadByte tells the first byte of a double-byte character, so a trail byte
+// equal to '\' is not taken for a separator (null: code page 936). Returns 1,
+// or 0 when the module path was not had whole (copied is 0 or fills the
+// buffer), has no backslash, or the result would not fit in outSize bytes;
+// out is then the empty string.
+int BuildIniPath(const char* modulePath, unsigned long copied, unsigned long capacity,
+                 char* out, size_t outSize, bool (*isLeadByte)(unsigned char));
+
+// Windows only: the INI file beside the executable. When its path cannot be
+// had, LoadSettings sets the defaults and SaveSettings stores nothing.
 void LoadSettings();
 void SaveSettings();
+// Windows only: the same through an explicit INI file path.
+void LoadSettingsFromFile(const char* path);
+void SaveSettingsToFile(const char* path);

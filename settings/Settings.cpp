@@ -1,0 +1,316 @@
+// The settings record, the screen sizes derived from it, and the rules that
+// read it from and write it to the INI sections through a ProfileStore.
+#include "settings/Settings.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+SettingsRecord Settings;
+
+int32_t screenWidth = 0;
+int32_t screenHeight = 0;
+int32_t fieldWidth = 0;
+int32_t fieldHeight = 0;
+
+namespace {
+
+const char kSetSection[] = "Set";
+const char kIniFileName[] = "Glimmerax.ini";
+
+// Read buffers. The numbers use the sizes the file has always been read
+// with. The texts are read one step wider than their fields so a cut can
+// see whether the last byte that fits starts a double-byte character.
+const unsigned long kSetNumberBuffer = 250;
+const unsigned long kFontKeyBuffer = 128;
+const unsigned long kLineTextBuffer = sizeof(Settings.TopText) + 1;
+// "|@|" is three bytes for what is one or two in memory, so the largest
+// MidText (2047 line breaks) takes 6141 bytes in the file.
+const unsigned long kMidTextBuffer = 8192;
+const size_t kMidTextEscaped = (sizeof(Settings.MidText) - 1) * 3 + 1;
+
+bool IsLeadByte936(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool IsTrailByte936(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
+
+// Bytes taken by the character at text[i] of a text of length bytes: a
+// double-byte character and a CR LF pair are kept whole; a lead byte that has
+// no trail byte after it stands alone.
+size_t UnitLength(const char* text, size_t i, size_t length) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (i + 1 < length) {
+        unsigned char next = static_cast<unsigned char>(text[i + 1]);
+        if (IsLeadByte936(c) && IsTrailByte936(next)) return 2;
+        if (c == '\r' && next == '\n') return 2;
+    }
+    return 1;
+}
+
+// The longest prefix of text (length bytes) of at most limit bytes that ends
+// on a character boundary.
+size_t FitLength(const char* text, size_t length, size_t limit) {
+    size_t i = 0;
+    while (i < length) {
+        size_t unit = UnitLength(text, i, length);
+        if (i + unit > limit) break;
+        i += unit;
+    }
+    return i;
+}
+
+// The length of a fixed-size field's text, never reading past the field even
+// when its terminator is missing.
+size_t FieldLength(const char* field, size_t fieldSize) {
+    const void* end = std::memchr(field, '\0', fieldSize);
+    return end ? static_cast<size_t>(static_cast<const char*>(end) - field) : fieldSize;
+}
+
+// Reads numbers the way the C runtime's atoi does (leading white space, an
+// optional sign, decimal digits up to the first other character, 0 without
+// digits), except that a value too large for 32 bits saturates instead of
+// being undefined.
+int32_t ParseNumber(const char* text) {
+    const char* p = text;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = (*p == '-');
+        ++p;
+    }
+    // Stop accumulating once past the magnitude of INT_MIN; the remaining
+    // digits cannot bring the value back into range.
+    const long long limit = static_cast<long long>(INT_MAX) + 1;
+    long long magnitude = 0;
+    while (*p >= '0' && *p <= '9') {
+        if (magnitude <= limit) magnitude = magnitude * 10 + (*p - '0');
+        ++p;
+    }
+    if (negative) return magnitude >= limit ? INT_MIN : static_cast<int32_t>(-magnitude);
+    return magnitude > INT_MAX ? INT_MAX : static_cast<int32_t>(magnitude);
+}
+
+// Reads section/key; false when the store gave nothing (missing or empty).
+bool ReadValue(ProfileStore& store, const char* section, const char* key, char* buffer,
+               unsigned long size) {
+    buffer[0] = '\0';
+    unsigned long copied = store.ReadString(section, key, buffer, size);
+    buffer[size - 1] = '\0';
+    return copied != 0 && buffer[0] != '\0';
+}
+
+int32_t ReadRanged(ProfileStore& store, const char* key, int32_t low, int32_t high,
+                   int32_t fallback) {
+    char buffer[kSetNumberBuffer];
+    if (!ReadValue(store, kSetSection, key, buffer, sizeof buffer)) return fallback;
+    int32_t value = ParseNumber(buffer);
+    return (value < low || value > high) ? fallback : value;
+}
+
+void ReadLineText(ProfileStore& store, const char* key, char* field, size_t fieldSize) {
+    char buffer[kLineTextBuffer];
+    if (!ReadValue(store, kSetSection, key, buffer, sizeof buffer)) buffer[0] = '\0';
+    CopyTextBounded(field, fieldSize, buffer);
+}
+
+// Turns every "|@|" back into CR LF, drops the line breaks at the end, and
+// keeps what fits in MidText without splitting a character or a pair.
+void ReadMidText(ProfileStore& store) {
+    static char raw[kMidTextBuffer];
+    static char text[kMidTextBuffer];
+    size_t out = 0;
+    if (ReadValue(store, kSetSection, "MidText", raw, sizeof raw)) {
+        size_t length = std::strlen(raw);
+        size_t i = 0;
+        while (i < length) {
+            // Walk whole characters: a trail byte may equal '|' or '@', and
+            // must not start a marker.
+            if (raw[i] == '|' && i + 2 < length && raw[i + 1] == '@' && raw[i + 2] == '|') {
+                text[out++] = '\r';
+                text[out++] = '\n';
+                i += 3;
+                continue;
+            }
+            size_t unit = UnitLength(raw, i, length);
+            std::memcpy(text + out, raw + i, unit);
+            out += unit;
+            i += unit;
+        }
+    }
+    out = FitLength(text, out, sizeof(Settings.MidText) - 1);
+    while (out > 0 && (text[out - 1] == '\r' || text[out - 1] == '\n')) --out;
+    std::memset(Settings.MidText, 0, sizeof Settings.MidText);
+    std::memcpy(Settings.MidText, text, out);
+}
+
+void ReadFont(ProfileStore& store, const char* section, TextStyle& style) {
+    char buffer[kFontKeyBuffer];
+    LOGFONTA& font = style.logFont;
+    // A missing key reads as empty, which parses as 0.
+    auto number = [&](const char* key) {
+        ReadValue(store, section, key, buffer, sizeof buffer);
+        return ParseNumber(buffer);
+    };
+    auto byte = [&](const char* key) { return static_cast<uint8_t>(number(key) & 0xFF); };
+    font.lfHeight = number("lfHeight");
+    font.lfWidth = number("lfWidth");
+    font.lfEscapement = number("lfEscapement");
+    font.lfOrientation = number("lfOrientation");
+    font.lfWeight = number("lfWeight");
+    font.lfItalic = byte("lfItalic");
+    font.lfUnderline = byte("lfUnderline");
+    font.lfStrikeOut = byte("lfStrikeOut");
+    font.lfCharSet = byte("lfCharSet");
+    font.lfOutPrecision = byte("lfOutPrecision");
+    font.lfClipPrecision = byte("lfClipPrecision");
+    font.lfQuality = byte("lfQuality");
+    font.lfPitchAndFamily = byte("lfPitchAndFamily");
+    // A longer stored name is cut to what LOGFONT holds, on a whole character.
+    ReadValue(store, section, "lfFaceName", buffer, sizeof buffer);
+    CopyTextBounded(font.lfFaceName, sizeof font.lfFaceName, buffer);
+    int32_t color = number("Color");
+    style.Color = (color < 0 || color > 0xFFFFFF) ? 0 : static_cast<COLORREF>(color);
+}
+
+void WriteNumber(ProfileStore& store, const char* section, const char* key, int32_t value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(value));
+    store.WriteString(section, key, buffer);
+}
+
+void WriteLineText(ProfileStore& store, const char* key, const char* field, size_t fieldSize) {
+    char buffer[sizeof(Settings.TopText)];
+    size_t length = FitLength(field, FieldLength(field, fieldSize), fieldSize - 1);
+    std::memcpy(buffer, field, length);
+    buffer[length] = '\0';
+    store.WriteString(kSetSection, key, buffer);
+}
+
+// Every line break becomes "|@|" so the text stays on one INI line: a CR LF
+// pair as the dialog writes it, and a lone CR or LF as well.
+void WriteMidText(ProfileStore& store) {
+    static char escaped[kMidTextEscaped];
+    const char* text = Settings.MidText;
+    size_t length = FitLength(text, FieldLength(text, sizeof Settings.MidText),
+                              sizeof Settings.MidText - 1);
+    size_t out = 0;
+    size_t i = 0;
+    while (i < length) {
+        size_t unit = UnitLength(text, i, length);
+        if (text[i] == '\r' || text[i] == '\n') {
+            std::memcpy(escaped + out, "|@|", 3);
+            out += 3;
+        } else {
+            std::memcpy(escaped + out, text + i, unit);
+            out += unit;
+        }
+        i += unit;
+    }
+    escaped[out] = '\0';
+    store.WriteString(kSetSection, "MidText", escaped);
+}
+
+void WriteFont(ProfileStore& store, const char* section, const TextStyle& style) {
+    const LOGFONTA& font = style.logFont;
+    WriteNumber(store, section, "lfHeight", static_cast<int32_t>(font.lfHeight));
+    WriteNumber(store, section, "lfWidth", static_cast<int32_t>(font.lfWidth));
+    WriteNumber(store, section, "lfEscapement", static_cast<int32_t>(font.lfEscapement));
+    WriteNumber(store, section, "lfOrientation", static_cast<int32_t>(font.lfOrientation));
+    WriteNumber(store, section, "lfWeight", static_cast<int32_t>(font.lfWeight));
+    // The byte fields go out unsigned: a character set of 134 is "134".
+    WriteNumber(store, section, "lfItalic", static_cast<uint8_t>(font.lfItalic));
+    WriteNumber(store, section, "lfUnderline", static_cast<uint8_t>(font.lfUnderline));
+    WriteNumber(store, section, "lfStrikeOut", static_cast<uint8_t>(font.lfStrikeOut));
+    WriteNumber(store, section, "lfCharSet", static_cast<uint8_t>(font.lfCharSet));
+    WriteNumber(store, section, "lfOutPrecision", static_cast<uint8_t>(font.lfOutPrecision));
+    WriteNumber(store, section, "lfClipPrecision", static_cast<uint8_t>(font.lfClipPrecision));
+    WriteNumber(store, section, "lfQuality", static_cast<uint8_t>(font.lfQuality));
+    WriteNumber(store, section, "lfPitchAndFamily", static_cast<uint8_t>(font.lfPitchAndFamily));
+    char face[sizeof font.lfFaceName];
+    size_t length = FitLength(font.lfFaceName, FieldLength(font.lfFaceName, sizeof face),
+                              sizeof face - 1);
+    std::memcpy(face, font.lfFaceName, length);
+    face[length] = '\0';
+    store.WriteString(section, "lfFaceName", face);
+    // Written as the signed number the file has always held.
+    WriteNumber(store, section, "Color", static_cast<int32_t>(style.Color));
+}
+
+}  // namespace
+
+size_t CopyTextBounded(char* dest, size_t destSize, const char* text) {
+    size_t length = FitLength(text, std::strlen(text), destSize - 1);
+    std::memset(dest, 0, destSize);
+    std::memcpy(dest, text, length);
+    return length;
+}
+
+int BuildIniPath(const char* modulePath, unsigned long copied, unsigned long capacity,
+                 char* out, size_t outSize, bool (*isLeadByte)(unsigned char)) {
+    if (outSize > 0) out[0] = '\0';
+    // A full buffer means the name was cut (and may lack its terminator).
+    if (copied == 0 || copied >= capacity) return 0;
+    if (!isLeadByte) isLeadByte = IsLeadByte936;
+    size_t folder = 0;  // bytes up to and including the last backslash
+    for (size_t i = 0; i < copied && modulePath[i] != '\0';) {
+        unsigned char c = static_cast<unsigned char>(modulePath[i]);
+        if (isLeadByte(c) && i + 1 < copied && modulePath[i + 1] != '\0') {
+            i += 2;
+            continue;
+        }
+        if (c == '\\') folder = i + 1;
+        ++i;
+    }
+    if (folder == 0 || folder + sizeof kIniFileName > outSize) return 0;
+    std::memcpy(out, modulePath, folder);
+    std::memcpy(out + folder, kIniFileName, sizeof kIniFileName);
+    return 1;
+}
+
+void DeriveScreenSizes() {
+    static const int32_t widths[] = {640, 800, 1024, 1280};
+    static const int32_t heights[] = {480, 600, 768, 1024};
+    // The loader keeps Resolution in 0..3; anything else is shown as the
+    // default mode rather than read past the table.
+    int32_t mode = (Settings.Resolution >= 0 && Settings.Resolution <= 3) ? Settings.Resolution : 1;
+    screenWidth = widths[mode];
+    screenHeight = heights[mode];
+    fieldWidth = screenWidth + 2 * fieldBorder;
+    fieldHeight = screenHeight + 2 * fieldBorder;
+}
+
+void LoadDefaultSettings() {
+    std::memset(&Settings, 0, sizeof Settings);
+    Settings.Resolution = 1;
+    Settings.MaxParticleNum = 300;
+    Settings.Fps = 30;
+    Settings.FpsShow = 1;
+    DeriveScreenSizes();
+}
+
+void LoadSettingsFrom(ProfileStore& store) {
+    Settings.Resolution = ReadRanged(store, "Resolution", 0, 3, 1);
+    Settings.MaxParticleNum = ReadRanged(store, "MaxParticleNum", 100, 1000, 300);
+    Settings.Fps = ReadRanged(store, "Fps", 15, 100, 30);
+    char buffer[kSetNumberBuffer];
+    Settings.FpsShow =
+        ReadValue(store, kSetSection, "FpsShow", buffer, sizeof buffer) ? (ParseNumber(buffer) != 0) : 1;
+    ReadLineText(store, "TopText", Settings.TopText, sizeof Settings.TopText);
+    ReadLineText(store, "BottomText", Settings.BottomText, sizeof Settings.BottomText);
+    ReadMidText(store);
+    ReadFont(store, "TopFont", Settings.TopFont);
+    ReadFont(store, "BottomFont", Settings.BottomFont);
+    ReadFont(store, "MidFont", Settings.MidFont);
+    DeriveScreenSizes();
+}
+
+void SaveSettingsTo(ProfileStore& store) {
+    WriteNumber(store, kSetSection, "Resolution", Settings.Resolution);
+    WriteNumber(store, kSetSection, "MaxParticleNum", Settings.MaxParticleNum);
+    WriteNumber(store, kSetSection, "Fps", Settings.Fps);
+    WriteNumber(store, kSetSection, "FpsShow", Settings.FpsShow);
+    WriteLineText(store, "TopText", Settings.TopText, sizeof Settings.TopText);
+    WriteLineText(store, "BottomText", Settings.BottomText, sizeof Settings.BottomText);
+    WriteMidText(store);
+    WriteFont(store, "TopFont", Settings.TopFont);
+    WriteFont(store, "BottomFont", Settings.BottomFont);
+    WriteFont(store, "MidFont", Settings.MidFont);
+}
