@@ -1,4 +1,5 @@
-// The per-frame blur of the heat field into the locked 16-bit back buffer.
+// The per-frame blur of the heat field into the locked 16-bit back buffer,
+// and the instruction-set paths behind it.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +7,35 @@
 // Blurs every visible cell of HeatField in place and writes it as an RGB565
 // pixel. pixels is the top-left pixel of the locked surface, pitchInPixels its
 // row pitch in 16-bit pixels (at least screenWidth), twinkleInterval > 0.
-// Reads screenWidth and screenHeight on every call. Uses the fastest path the
-// processor supports; every path gives bit-identical results.
+// Reads screenWidth, screenHeight and fieldWidth on every call. Uses the
+// fastest path the processor supports; every path gives bit-identical results.
+//
+// Pixels go out in pairs (cells x and x + 1, x even, as one 32-bit store with
+// pixel x in the low half). When screenWidth is odd the last cell of a row is
+// still blurred and its pixel is written alone as 16 bits; nothing at or past
+// screenWidth on the surface is touched. An interval below 1 never twinkles.
 void BlurHeatField(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+
+// The same blur, one path each, for the tests and the benchmarks. A path may
+// only be called when BlurPathSupported says the processor can run it.
+enum BlurPath {
+    blurReference = 0,  // plain per-channel arithmetic, one cell at a time
+    blurSse2 = 1,       // 128-bit packed words
+    blurAvx2 = 2,       // 256-bit packed words
+    blurPathCount = 3
+};
+
+typedef void (*BlurFunction)(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+
+void BlurHeatFieldReference(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+void BlurHeatFieldSse2(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+void BlurHeatFieldAvx2(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+
+// 1 when this processor (and its operating system) can run the path.
+int BlurPathSupported(BlurPath path);
+// The path's function, or null for an unknown path.
+BlurFunction BlurFunctionFor(BlurPath path);
+// A short lower-case name ("reference", "sse2", "avx2") for reports.
+const char* BlurPathName(BlurPath path);
+// The path BlurHeatField uses on this machine: the widest one supported.
+BlurPath BestBlurPath();

@@ -1,0 +1,9 @@
+// What the processor this program runs on can do, as far as the engine's
+// instruction-set specific paths care.
+#pragma once
+
+// 1 when the processor has SSE2.
+int CpuHasSse2();
+// 1 when the processor has AVX2 and the operating system saves the 256-bit
+// registers across task switches (without the latter, AVX code faults).
+int CpuHasAvx2();
