@@ -100,6 +100,16 @@ TEST(SettingsLoad, ScreenSizesFollowResolution) {
     }
 }
 
+// A record set by other means than the loader never indexes past the modes.
+TEST(SettingsLoad, ScreenSizesOfAnUnknownResolutionAreTheDefaultMode) {
+    for (int32_t resolution : {-1, 4, 9, INT_MIN}) {
+        Settings.Resolution = resolution;
+        DeriveScreenSizes();
+        EXPECT_EQ(800, screenWidth) << resolution;
+        EXPECT_EQ(608, fieldHeight) << resolution;
+    }
+}
+
 TEST(SettingsLoad, NoStoreAtAllGivesTheDefaults) {
     FakeProfileStore store;
     LoadFrom(store);
