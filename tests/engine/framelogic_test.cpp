@@ -19,16 +19,17 @@ TEST(FrameInterval, WholeMillisecondsPerFrame) {
     for (const auto& c : cases) EXPECT_EQ(FrameIntervalFor(c[0]), unsigned(c[1])) << c[0];
 }
 
-// A clock that returns a scripted series of readings, then the last one.
+// A clock that returns a scripted series of readings, then runs on from the
+// last one a millisecond per call, so a wait that overshoots shows up in the
+// result instead of hanging the test.
 std::vector<unsigned> readings;
 size_t readingIndex;
 unsigned calls;
 
 unsigned FakeClock() {
     ++calls;
-    unsigned now = readings[readingIndex];
-    if (readingIndex + 1 < readings.size()) ++readingIndex;
-    return now;
+    if (readingIndex < readings.size()) return readings[readingIndex++];
+    return readings.back() + static_cast<unsigned>(++readingIndex - readings.size());
 }
 
 unsigned WaitWith(std::vector<unsigned> series, unsigned last, unsigned interval) {

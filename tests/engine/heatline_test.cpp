@@ -144,6 +144,25 @@ TEST_F(HeatLineTest, CellsOffTheFieldAreSkipped) {
     EXPECT_EQ(Written(9), diagonal);
 }
 
+TEST_F(HeatLineTest, TheFieldAndTheScreenBoundEachWrite) {
+    // A field larger than the screen needs: past the border is still off.
+    fieldWidth += 3;
+    fieldHeight += 3;
+    ASSERT_EQ(AllocHeatField(), 1);
+    DrawHeatLine(16, 2, 18, 2, 9);
+    DrawHeatLine(2, 14, 2, 16, 9);
+    EXPECT_EQ(CountNonZero(), 0);
+    DrawHeatLine(15, 13, 18, 16, 9);
+    EXPECT_EQ(Written(9), (Cells{{15, 13}}));
+    // A field smaller than the screen says: the memory wins (ASan watches).
+    fieldWidth = 6;
+    fieldHeight = 5;
+    ASSERT_EQ(AllocHeatField(), 1);
+    DrawHeatLine(-4, -4, 13, 13, 9);
+    DrawHeatLine(15, -4, -4, 13, 9);
+    EXPECT_EQ(Written(9), (Cells{{-4, -4}, {-3, -3}, {-2, -2}, {-1, -1}, {0, 0}}));
+}
+
 TEST_F(HeatLineTest, ExtremeEndPointsDoNotOverflow) {
     // A far-flung end point only costs time over the cells on the way.
     DrawHeatLine(0, 0, 0, -3000000, 5);

@@ -156,8 +156,11 @@ TEST(RandomBetween, RangesWithNothingInsideReturnLow) {
 }
 
 TEST(RandomColour, FreeColoursAreBrightWithAFullChannelAndNoZero) {
+    // Five outcomes, by which channels are forced to 255: white a third of
+    // the time, and a sixth each green alone, blue alone, red and blue,
+    // green and blue (the other channels 1..255, rarely 255 by chance).
     SeedRandom(99);
-    int white = 0;
+    int white = 0, greenOnly = 0, blueOnly = 0, redBlue = 0, greenBlue = 0;
     const int draws = 30000;
     for (int n = 0; n < draws; ++n) {
         uint32_t c = RandomColour(-1, -1, -1);
@@ -166,13 +169,20 @@ TEST(RandomColour, FreeColoursAreBrightWithAFullChannelAndNoZero) {
         ASSERT_NE(r, 0u);
         ASSERT_NE(g, 0u);
         ASSERT_NE(b, 0u);
-        // Every pick forces green or blue (or both) to full strength.
         ASSERT_TRUE(g == 255 || b == 255) << std::hex << c;
-        if (c == 0x00FFFFFFu) ++white;
+        bool fr = r == 255, fg = g == 255, fb = b == 255;
+        if (fr && fg && fb) ++white;
+        else if (fg && !fr && !fb) ++greenOnly;
+        else if (fb && !fr && !fg) ++blueOnly;
+        else if (fr && fb) ++redBlue;
+        else if (fg && fb) ++greenBlue;
     }
-    // A third are white (kind 3), give or take.
-    EXPECT_GT(white, draws / 3 - 600);
-    EXPECT_LT(white, draws / 3 + 600);
+    const int sixth = draws / 6;
+    EXPECT_NEAR(white, 2 * sixth, 600);
+    EXPECT_NEAR(greenOnly, sixth, 500);
+    EXPECT_NEAR(blueOnly, sixth, 500);
+    EXPECT_NEAR(redBlue, sixth, 500);
+    EXPECT_NEAR(greenBlue, sixth, 500);
 }
 
 TEST(RandomColour, ArgumentsInRangeFixTheirChannel) {
