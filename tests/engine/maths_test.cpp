@@ -203,30 +203,6 @@ TEST(RandomColour, ArgumentsInRangeFixTheirChannel) {
     EXPECT_GT(reds.size(), 50u);
 }
 
-TEST(RandomColour, DrawsInTheOrderGiven) {
-    // kind, then R, G, B, then the pick, all through RandomBetween.
-    SeedRandom(1);
-    uint32_t c = RandomColour(-1, -1, -1);
-    SeedRandom(1);
-    int kind = RandomBetween(0, 4);
-    uint32_t expected = 0x00FFFFFFu;
-    if (kind != 3) {
-        int r = RandomBetween(0, 256), g = RandomBetween(0, 256), b = RandomBetween(0, 256);
-        int pick = RandomBetween(1, 4);
-        if (kind == 1 && pick == 2) g = 255;
-        if (kind == 1 && pick == 3) b = 255;
-        if (kind == 2 && pick == 2) r = b = 255;
-        if (kind == 2 && pick == 3) g = b = 255;
-        expected = (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
-    }
-    EXPECT_EQ(c, expected);
-    // And white takes no further draw: the next draw is the same either way.
-    int after = NextRandom();
-    SeedRandom(1);
-    RandomColour(-1, -1, -1);
-    EXPECT_EQ(NextRandom(), after);
-}
-
 struct StepCase {
     const char* name;
     int mode, up;
