@@ -1,4 +1,4 @@
-// The blur in 256-bit packed words, eight cells at a time; this file alone is
+// The blur in 256-bit packed words, two rows at a time; this file alone is
 // built with -mavx2 and runs only where the processor check allows it.
 #include <immintrin.h>
 
@@ -7,18 +7,15 @@
 
 namespace {
 
-// The layout and the arithmetic are those of the 128-bit path: blue and red
-// of a cell in the "even" words, green and the top byte in the "odd" ones,
-// one cell per 32-bit element, and a group of four cells per 128-bit lane,
-// whose new values come from running sums of 4^i-weighted cell sums:
+// The arithmetic is that of the 128-bit path: blue and red of a cell in the
+// "even" words, green and the top byte in the "odd" ones, one cell per 32-bit
+// element, four cells to a 128-bit lane, and the new values from running
+// sums of 4^i-weighted cell sums,
 //   new_i = (4^i s_i + ... + 4 s_1 + s_0 + L) >> 2(i + 1),
 // L being the new value left of the group (at most 65280 per 16-bit lane).
-// A register holds two such groups; the left value crosses from the low
-// lane to the high one in 128-bit registers, two adds and two shifts.
-struct Group8 {
-    __m256i even;
-    __m256i odd;
-};
+// Here the low lane holds four cells of one row and the high lane the same
+// four cells of the row under it: the rows' left values never have to cross
+// lanes, and the two chains run side by side.
 
 // Byte weights for the multiply-add that widens and weights in one step:
 // cell i of a lane takes 4^i on blue and red (even) or green and the top
@@ -47,113 +44,137 @@ inline __m256i RunningSums(__m256i old, __m256i right, __m256i under, __m256i we
     return _mm256_add_epi16(run, _mm256_slli_si256(run, 8));
 }
 
-// Adds the left values to both groups and carries the last cell on: left
-// comes in for the low group, the low group's last cell is the high group's
-// left, and the high group's last cell is returned for the next register.
-inline __m256i FinishWithLeft(__m256i run, __m128i* left) {
-    const __m256i last = _mm256_shuffle_epi32(run, 0xFF);
-    const __m128i middle =
-        _mm_srli_epi16(_mm_add_epi16(_mm256_castsi256_si128(last), *left), 8);
-    const __m256i lefts = _mm256_inserti128_si256(_mm256_castsi128_si256(*left), middle, 1);
-    *left = _mm_srli_epi16(_mm_add_epi16(_mm256_extracti128_si256(last, 1), middle), 8);
-    return _mm256_mulhi_epu16(_mm256_add_epi16(run, lefts), Scale());
-}
-
-inline Group8 BlurGroup8(uint32_t* row, const uint32_t* below, __m128i* leftEven,
-                         __m128i* leftOdd) {
-    const __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row));
-    const __m256i right = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 1));
-    const __m256i under = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(below));
-    Group8 group;
-    group.even = FinishWithLeft(RunningSums(old, right, under, EvenWeights()), leftEven);
-    group.odd = FinishWithLeft(RunningSums(old, right, under, OddWeights()), leftOdd);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(row),
-                        _mm256_or_si256(group.even, _mm256_slli_epi16(group.odd, 8)));
-    return group;
-}
-
-// Eight pixels as 32-bit values less 32768, so the signed pack keeps them.
-inline __m256i PixelsLess32768(const Group8& group) {
+// The pixels of eight cells as 32-bit values: (blue >> 3) + (red >> 3) * 2048
+// from one multiply-add of the even words, (green >> 2) * 32 from the odd.
+inline __m256i Pixels(__m256i even, __m256i odd) {
     const __m256i redBlue =
-        _mm256_madd_epi16(_mm256_srli_epi16(group.even, 3), _mm256_set1_epi32((2048 << 16) | 1));
-    const __m256i green =
-        _mm256_slli_epi32(_mm256_and_si256(group.odd, _mm256_set1_epi32(0xFC)), 3);
-    return _mm256_sub_epi32(_mm256_add_epi32(redBlue, green), _mm256_set1_epi32(0x8000));
+        _mm256_madd_epi16(_mm256_srli_epi16(even, 3), _mm256_set1_epi32((2048 << 16) | 1));
+    const __m256i green = _mm256_madd_epi16(_mm256_srli_epi16(odd, 2), _mm256_set1_epi32(32));
+    return _mm256_add_epi32(redBlue, green);
 }
 
-// The same for one group of four cells in 128-bit registers, for the end of
-// a span too short for a whole register.
-inline __m128i BlurGroup4(uint32_t* row, const uint32_t* below, __m128i* leftEven,
-                          __m128i* leftOdd) {
-    const __m128i scale = _mm256_castsi256_si128(Scale());
-    const __m128i evenWeights = _mm256_castsi256_si128(EvenWeights());
-    const __m128i oddWeights = _mm256_castsi256_si128(OddWeights());
-    const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
-    const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 1));
-    const __m128i under = _mm_loadu_si128(reinterpret_cast<const __m128i*>(below));
-    __m128i runEven = _mm_add_epi16(
-        _mm_add_epi16(_mm_maddubs_epi16(old, evenWeights), _mm_maddubs_epi16(right, evenWeights)),
-        _mm_maddubs_epi16(under, evenWeights));
-    __m128i runOdd = _mm_add_epi16(
-        _mm_add_epi16(_mm_maddubs_epi16(old, oddWeights), _mm_maddubs_epi16(right, oddWeights)),
-        _mm_maddubs_epi16(under, oddWeights));
-    runEven = _mm_add_epi16(runEven, _mm_slli_si128(runEven, 4));
-    runEven = _mm_add_epi16(runEven, _mm_slli_si128(runEven, 8));
-    runOdd = _mm_add_epi16(runOdd, _mm_slli_si128(runOdd, 4));
-    runOdd = _mm_add_epi16(runOdd, _mm_slli_si128(runOdd, 8));
-    const __m128i even = _mm_mulhi_epu16(_mm_add_epi16(runEven, *leftEven), scale);
-    const __m128i odd = _mm_mulhi_epu16(_mm_add_epi16(runOdd, *leftOdd), scale);
-    *leftEven = _mm_srli_epi16(_mm_add_epi16(_mm_shuffle_epi32(runEven, 0xFF), *leftEven), 8);
-    *leftOdd = _mm_srli_epi16(_mm_add_epi16(_mm_shuffle_epi32(runOdd, 0xFF), *leftOdd), 8);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(row), _mm_or_si128(even, _mm_slli_epi16(odd, 8)));
-    const __m128i redBlue =
-        _mm_madd_epi16(_mm_srli_epi16(even, 3), _mm_set1_epi32((2048 << 16) | 1));
-    const __m128i green = _mm_slli_epi32(_mm_and_si128(odd, _mm_set1_epi32(0xFC)), 3);
-    return _mm_sub_epi32(_mm_add_epi32(redBlue, green), _mm_set1_epi32(0x8000));
+inline __m256i LoadTwo(const uint32_t* low, const uint32_t* high) {
+    const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(low));
+    const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(high));
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(first), second, 1);
 }
 
-uint32_t Avx2Span(uint32_t* row, const uint32_t* below, uint16_t* out, int x, int end,
-                  uint32_t left) {
+// Four cells of the top row and the same four of the bottom row; returns
+// their pixels. The lefts come in spread over each lane and go out as the
+// new value of each lane's last cell, spread the same way.
+inline __m256i BlurPairGroup(uint32_t* top, uint32_t* bottom, const uint32_t* under,
+                             __m256i* leftEven, __m256i* leftOdd) {
+    // Everything is read before anything is written: the top row's below is
+    // the bottom row's old value.
+    const __m256i old = LoadTwo(top, bottom);
+    const __m256i right = LoadTwo(top + 1, bottom + 1);
+    const __m256i below = LoadTwo(bottom, under);
+    const __m256i even = _mm256_mulhi_epu16(
+        _mm256_add_epi16(RunningSums(old, right, below, EvenWeights()), *leftEven), Scale());
+    const __m256i odd = _mm256_mulhi_epu16(
+        _mm256_add_epi16(RunningSums(old, right, below, OddWeights()), *leftOdd), Scale());
+    // Taking the next left from the finished values puts a multiply on the
+    // chain from group to group, but saves work on every group; the two rows
+    // and the two halves in flight hide the wait.
+    *leftEven = _mm256_shuffle_epi32(even, 0xFF);
+    *leftOdd = _mm256_shuffle_epi32(odd, 0xFF);
+    const __m256i cells = _mm256_or_si256(even, _mm256_slli_epi16(odd, 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(top), _mm256_castsi256_si128(cells));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bottom), _mm256_extracti128_si256(cells, 1));
+    return Pixels(even, odd);
+}
+
+// A left value split into its even and odd words, spread over the lane.
+inline __m128i SpreadEven(uint32_t left) { return _mm_set1_epi32(static_cast<int>(left & 0x00FF00FFu)); }
+inline __m128i SpreadOdd(uint32_t left) {
+    return _mm_set1_epi32(static_cast<int>((left >> 8) & 0x00FF00FFu));
+}
+inline uint32_t Joined(__m128i even, __m128i odd) {
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(even)) |
+           (static_cast<uint32_t>(_mm_cvtsi128_si32(odd)) << 8);
+}
+
+void Avx2PairSpan(const BlurRow& top, const BlurRow& bottom, int x, int end, uint32_t* lefts) {
     if (end - x >= 4) {
-        const __m128i signFlip = _mm_set1_epi16(-0x8000);
-        __m128i leftEven = _mm_set1_epi32(static_cast<int>(left & 0x00FF00FFu));
-        __m128i leftOdd = _mm_set1_epi32(static_cast<int>((left >> 8) & 0x00FF00FFu));
-        for (; x + 16 <= end; x += 16) {
-            const Group8 first = BlurGroup8(row + x, below + x, &leftEven, &leftOdd);
-            const Group8 second = BlurGroup8(row + x + 8, below + x + 8, &leftEven, &leftOdd);
-            // The pack interleaves the two registers by 128-bit lane; the
-            // permute puts the sixteen pixels back in order.
-            const __m256i packed =
-                _mm256_packs_epi32(PixelsLess32768(first), PixelsLess32768(second));
-            const __m256i pixels = _mm256_xor_si256(_mm256_permute4x64_epi64(packed, 0xD8),
-                                                    _mm256_set1_epi16(-0x8000));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), pixels);
-        }
-        if (x + 8 <= end) {
-            const __m256i pixels =
-                PixelsLess32768(BlurGroup8(row + x, below + x, &leftEven, &leftOdd));
-            const __m128i packed = _mm_packs_epi32(_mm256_castsi256_si128(pixels),
-                                                   _mm256_extracti128_si256(pixels, 1));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_xor_si128(packed, signFlip));
-            x += 8;
+        __m256i leftEven = _mm256_inserti128_si256(_mm256_castsi128_si256(SpreadEven(lefts[0])),
+                                                   SpreadEven(lefts[1]), 1);
+        __m256i leftOdd = _mm256_inserti128_si256(_mm256_castsi128_si256(SpreadOdd(lefts[0])),
+                                                  SpreadOdd(lefts[1]), 1);
+        for (; x + 8 <= end; x += 8) {
+            const __m256i first = BlurPairGroup(top.cells + x, bottom.cells + x, bottom.below + x,
+                                                &leftEven, &leftOdd);
+            const __m256i second = BlurPairGroup(top.cells + x + 4, bottom.cells + x + 4,
+                                                 bottom.below + x + 4, &leftEven, &leftOdd);
+            // The pack works lane by lane: eight pixels of the top row in the
+            // low lane, the bottom row's eight in the high one.
+            const __m256i pixels = _mm256_packus_epi32(first, second);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(top.out + x), _mm256_castsi256_si128(pixels));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(bottom.out + x),
+                             _mm256_extracti128_si256(pixels, 1));
         }
         if (x + 4 <= end) {
-            const __m128i pixels = BlurGroup4(row + x, below + x, &leftEven, &leftOdd);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + x),
-                             _mm_xor_si128(_mm_packs_epi32(pixels, pixels), signFlip));
+            const __m256i group = BlurPairGroup(top.cells + x, bottom.cells + x, bottom.below + x,
+                                                &leftEven, &leftOdd);
+            const __m256i pixels = _mm256_packus_epi32(group, group);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(top.out + x), _mm256_castsi256_si128(pixels));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(bottom.out + x),
+                             _mm256_extracti128_si256(pixels, 1));
             x += 4;
         }
-        left = static_cast<uint32_t>(_mm_cvtsi128_si32(leftEven)) |
-               (static_cast<uint32_t>(_mm_cvtsi128_si32(leftOdd)) << 8);
+        lefts[0] = Joined(_mm256_castsi256_si128(leftEven), _mm256_castsi256_si128(leftOdd));
+        lefts[1] = Joined(_mm256_extracti128_si256(leftEven, 1), _mm256_extracti128_si256(leftOdd, 1));
     }
-    for (; x < end; ++x) left = BlurSingleCell(row, below, out, x, left, false);
+    for (; x < end; ++x) {
+        lefts[0] = BlurSingleCell(top.cells, top.below, top.out, x, lefts[0], false);
+        lefts[1] = BlurSingleCell(bottom.cells, bottom.below, bottom.out, x, lefts[1], false);
+    }
+}
+
+// An odd last row goes alone, one group of four in 128-bit registers at a
+// time: it is one row in hundreds, so it need not be quick.
+uint32_t Avx2Span(const BlurRow& row, int x, int end, uint32_t left) {
+    if (end - x >= 4) {
+        const __m128i evenWeights = _mm256_castsi256_si128(EvenWeights());
+        const __m128i oddWeights = _mm256_castsi256_si128(OddWeights());
+        const __m128i scale = _mm256_castsi256_si128(Scale());
+        __m128i leftEven = SpreadEven(left);
+        __m128i leftOdd = SpreadOdd(left);
+        for (; x + 4 <= end; x += 4) {
+            const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.cells + x));
+            const __m128i right =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.cells + x + 1));
+            const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.below + x));
+            __m128i runEven = _mm_add_epi16(_mm_add_epi16(_mm_maddubs_epi16(old, evenWeights),
+                                                          _mm_maddubs_epi16(right, evenWeights)),
+                                            _mm_maddubs_epi16(below, evenWeights));
+            __m128i runOdd = _mm_add_epi16(_mm_add_epi16(_mm_maddubs_epi16(old, oddWeights),
+                                                         _mm_maddubs_epi16(right, oddWeights)),
+                                           _mm_maddubs_epi16(below, oddWeights));
+            runEven = _mm_add_epi16(runEven, _mm_slli_si128(runEven, 4));
+            runEven = _mm_add_epi16(runEven, _mm_slli_si128(runEven, 8));
+            runOdd = _mm_add_epi16(runOdd, _mm_slli_si128(runOdd, 4));
+            runOdd = _mm_add_epi16(runOdd, _mm_slli_si128(runOdd, 8));
+            const __m128i even = _mm_mulhi_epu16(_mm_add_epi16(runEven, leftEven), scale);
+            const __m128i odd = _mm_mulhi_epu16(_mm_add_epi16(runOdd, leftOdd), scale);
+            leftEven = _mm_shuffle_epi32(even, 0xFF);
+            leftOdd = _mm_shuffle_epi32(odd, 0xFF);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(row.cells + x),
+                             _mm_or_si128(even, _mm_slli_epi16(odd, 8)));
+            const __m128i pixels = _mm_add_epi32(
+                _mm_madd_epi16(_mm_srli_epi16(even, 3), _mm_set1_epi32((2048 << 16) | 1)),
+                _mm_madd_epi16(_mm_srli_epi16(odd, 2), _mm_set1_epi32(32)));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(row.out + x), _mm_packus_epi32(pixels, pixels));
+        }
+        left = Joined(leftEven, leftOdd);
+    }
+    for (; x < end; ++x) left = BlurSingleCell(row.cells, row.below, row.out, x, left, false);
     return left;
 }
 
 }  // namespace
 
 void BlurHeatFieldAvx2(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    BlurRows(pixels, pitchInPixels, twinkleInterval, Avx2Span);
+    BlurRowPairs(pixels, pitchInPixels, twinkleInterval, Avx2PairSpan, Avx2Span);
     // Leave the upper register halves clean for SSE code that follows.
     _mm256_zeroupper();
 }

@@ -43,38 +43,103 @@ inline uint32_t BlurSingleCell(uint32_t* row, const uint32_t* below, uint16_t* o
     return value;
 }
 
-// Blurs the whole visible field. Span(row, below, out, x, end, left) blurs
-// the cells [x, end) of one row, none of them a twinkle candidate, and
-// returns the value of cell end - 1 (left when the span is empty). The
-// candidates themselves are done one by one here: there are one or two per
-// row at the intervals the saver draws, so the wide loops never need to
-// look at them.
+// Where a row's cells live: its first visible cell, the row under it and
+// its first pixel.
+struct BlurRow {
+    uint32_t* cells;
+    const uint32_t* below;
+    uint16_t* out;
+};
+
+inline BlurRow RowAt(uint16_t* pixels, int pitchInPixels, int y) {
+    BlurRow row;
+    row.cells = HeatField + static_cast<long>(y + fieldBorder) * fieldWidth + fieldBorder;
+    row.below = row.cells + fieldWidth;
+    row.out = pixels + static_cast<long>(y) * pitchInPixels;
+    return row;
+}
+
+// Index, counted from the start of a row, of the first twinkle candidate at
+// or past the next row, given the row's first candidate: the countdown runs
+// on across row ends. 64 bits, so a huge interval cannot overflow.
+inline int64_t CandidateInNextRow(int64_t next, int64_t interval, int width) {
+    if (next < width) next += ((width - 1 - next) / interval + 1) * interval;
+    return next - width;
+}
+
+// The first candidate of the frame: the countdown starts at the interval.
+// An interval below 1 never reaches 0, so no cell is ever a candidate.
+inline int64_t FirstCandidate(int twinkleInterval) {
+    return twinkleInterval > 0 ? static_cast<int64_t>(twinkleInterval) - 1 : INT64_MAX / 2;
+}
+
+// Blurs one row. Span(row, x, end, left) blurs the cells [x, end) of the
+// row, none of them a twinkle candidate, and returns the value of cell
+// end - 1 (left when the span is empty). The candidates themselves are done
+// one by one here: there are one or two per row at the intervals the saver
+// draws, so the wide loops never need to look at them. Takes the row's
+// first candidate and returns the next row's.
+template <typename Span>
+int64_t BlurOneRow(const BlurRow& row, int64_t next, int twinkleInterval, Span span) {
+    const int width = screenWidth;
+    uint32_t left = 0;  // the first cell never reads the border
+    int x = 0;
+    for (; next < width; next += twinkleInterval) {
+        const int candidate = static_cast<int>(next);
+        left = span(row, x, candidate, left);
+        left = BlurSingleCell(row.cells, row.below, row.out, candidate, left, true);
+        x = candidate + 1;
+    }
+    span(row, x, width, left);
+    return next - width;
+}
+
+// Blurs the whole visible field one row at a time.
 template <typename Span>
 void BlurRows(uint16_t* pixels, int pitchInPixels, int twinkleInterval, Span span) {
     if (HeatField == nullptr || pixels == nullptr) return;
+    int64_t next = FirstCandidate(twinkleInterval);
+    for (int y = 0; y < screenHeight; ++y) {
+        next = BlurOneRow(RowAt(pixels, pitchInPixels, y), next, twinkleInterval, span);
+    }
+}
+
+// The same walk two rows at a time, for paths that put a row in each half of
+// a register: PairSpan(top, bottom, x, end, lefts) blurs [x, end) in both
+// rows (top's cells before bottom's at each x, since top reads bottom's old
+// values as its below) and updates lefts[0] and lefts[1]. A cell that is a
+// candidate in either row stops both rows' spans. An odd last row goes
+// through Span alone.
+template <typename PairSpan, typename Span>
+void BlurRowPairs(uint16_t* pixels, int pitchInPixels, int twinkleInterval, PairSpan pairSpan,
+                  Span span) {
+    if (HeatField == nullptr || pixels == nullptr) return;
     const int width = screenWidth;
     const int height = screenHeight;
-    const int stride = fieldWidth;
-    // Index in the current row of the next candidate; 64 bits so a huge
-    // interval cannot overflow when it is stepped past the row.
-    int64_t next = twinkleInterval > 0 ? static_cast<int64_t>(twinkleInterval) - 1 : INT64_MAX;
-    for (int y = 0; y < height; ++y) {
-        uint32_t* row = HeatField + static_cast<long>(y + fieldBorder) * stride + fieldBorder;
-        const uint32_t* below = row + stride;
-        uint16_t* out = pixels + static_cast<long>(y) * pitchInPixels;
-        uint32_t left = 0;  // the first cell never reads the border
+    int64_t next = FirstCandidate(twinkleInterval);
+    int y = 0;
+    for (; y + 2 <= height; y += 2) {
+        const BlurRow top = RowAt(pixels, pitchInPixels, y);
+        const BlurRow bottom = RowAt(pixels, pitchInPixels, y + 1);
+        int64_t nextTop = next;
+        int64_t nextBottom = CandidateInNextRow(next, twinkleInterval, width);
+        uint32_t lefts[2] = {0, 0};
         int x = 0;
-        while (next < width) {
-            const int candidate = static_cast<int>(next);
-            left = span(row, below, out, x, candidate, left);
-            left = BlurSingleCell(row, below, out, candidate, left, true);
-            x = candidate + 1;
-            next += twinkleInterval;
+        for (;;) {
+            const int64_t stop = nextTop < nextBottom ? nextTop : nextBottom;
+            const int end = stop < width ? static_cast<int>(stop) : width;
+            pairSpan(top, bottom, x, end, lefts);
+            if (end == width) break;
+            lefts[0] = BlurSingleCell(top.cells, top.below, top.out, end, lefts[0], nextTop == end);
+            lefts[1] = BlurSingleCell(bottom.cells, bottom.below, bottom.out, end, lefts[1],
+                                      nextBottom == end);
+            if (nextTop == end) nextTop += twinkleInterval;
+            if (nextBottom == end) nextBottom += twinkleInterval;
+            x = end + 1;
         }
-        span(row, below, out, x, width, left);
-        // The countdown runs on into the next row.
-        next -= width;
+        next = nextBottom - width;
     }
+    if (y < height) BlurOneRow(RowAt(pixels, pitchInPixels, y), next, twinkleInterval, span);
 }
 
 }  // namespace

@@ -81,8 +81,10 @@ inline __m128i PackPixels(__m128i first, __m128i second) {
     return _mm_xor_si128(_mm_packs_epi32(first, second), _mm_set1_epi16(-0x8000));
 }
 
-uint32_t Sse2Span(uint32_t* row, const uint32_t* below, uint16_t* out, int x, int end,
-                  uint32_t left) {
+uint32_t Sse2Span(const BlurRow& cells, int x, int end, uint32_t left) {
+    uint32_t* row = cells.cells;
+    const uint32_t* below = cells.below;
+    uint16_t* out = cells.out;
     if (end - x >= 4) {
         __m128i leftEven = _mm_set1_epi32(static_cast<int>(left & 0x00FF00FFu));
         __m128i leftOdd = _mm_set1_epi32(static_cast<int>((left >> 8) & 0x00FF00FFu));
