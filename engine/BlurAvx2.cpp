@@ -7,50 +7,52 @@
 
 namespace {
 
-// The arithmetic is that of the 128-bit path: blue and red of a cell in the
-// "even" words, green and the top byte in the "odd" ones, one cell per 32-bit
-// element, four cells to a 128-bit lane, and the new values from running
-// sums of 4^i-weighted cell sums,
-//   new_i = (4^i s_i + ... + 4 s_1 + s_0 + L) >> 2(i + 1),
-// L being the new value left of the group (at most 65280 per 16-bit lane).
-// Here the low lane holds four cells of one row and the high lane the same
-// four cells of the row under it: the rows' left values never have to cross
-// lanes, and the two chains run side by side.
+// Each new value depends on the one just made to its left, but the chain
+// need not run cell by cell: shifts of sums nest exactly,
+// ((a + (b >> 2)) >> 2) == ((4a + b) >> 4), so with s_i the sum of old,
+// right and below of cell i of a group of four and L the new value left of
+// the group,
+//   new_i = (4^i s_i + ... + 4 s_1 + s_0 + L) >> 2(i + 1).
+// The largest such sum, 85 * 765 + 255 = 65280, still fits a 16-bit word.
+//
+// A 128-bit lane holds one group: cells 0 and 1 in one register ("low"),
+// cells 2 and 3 in another ("high"), each cell as four 16-bit channel words.
+// The low lane is four cells of one row, the high lane the same four cells
+// of the row under it, so the two rows' chains run side by side and no
+// value ever has to cross lanes.
 
-// Byte weights for the multiply-add that widens and weights in one step:
-// cell i of a lane takes 4^i on blue and red (even) or green and the top
-// byte (odd), 0 on the other two bytes.
-inline __m256i EvenWeights() {
-    return _mm256_setr_epi32(0x00010001, 0x00040004, 0x00100010, 0x00400040, 0x00010001,
-                             0x00040004, 0x00100010, 0x00400040);
+// Byte weights for the multiply-add that widens and weights in one step. The
+// bytes come interleaved in pairs (old and below of a channel, or right and
+// a zero), and cell i of the group takes 4^i: at most 64 * 510 = 32640, so
+// the signed sum never saturates.
+inline __m256i LowWeights() {
+    return _mm256_setr_epi8(1, 1, 1, 1, 1, 1, 1, 1, 4, 4, 4, 4, 4, 4, 4, 4, 1, 1, 1, 1, 1, 1, 1, 1,
+                            4, 4, 4, 4, 4, 4, 4, 4);
 }
-inline __m256i OddWeights() {
-    return _mm256_setr_epi32(0x01000100, 0x04000400, 0x10001000, 0x40004000, 0x01000100,
-                             0x04000400, 0x10001000, 0x40004000);
-}
-
-// (run_i + L) >> 2(i + 1): the high half of a multiply by 2^(16 - k).
-inline __m256i Scale() {
-    return _mm256_setr_epi16(1 << 14, 1 << 14, 1 << 12, 1 << 12, 1 << 10, 1 << 10, 1 << 8, 1 << 8,
-                             1 << 14, 1 << 14, 1 << 12, 1 << 12, 1 << 10, 1 << 10, 1 << 8, 1 << 8);
-}
-
-inline __m256i RunningSums(__m256i old, __m256i right, __m256i under, __m256i weights) {
-    __m256i run = _mm256_add_epi16(
-        _mm256_add_epi16(_mm256_maddubs_epi16(old, weights), _mm256_maddubs_epi16(right, weights)),
-        _mm256_maddubs_epi16(under, weights));
-    // Byte shifts stay inside each 128-bit lane: exactly one group each.
-    run = _mm256_add_epi16(run, _mm256_slli_si256(run, 4));
-    return _mm256_add_epi16(run, _mm256_slli_si256(run, 8));
+inline __m256i HighWeights() {
+    return _mm256_setr_epi8(16, 16, 16, 16, 16, 16, 16, 16, 64, 64, 64, 64, 64, 64, 64, 64, 16, 16,
+                            16, 16, 16, 16, 16, 16, 64, 64, 64, 64, 64, 64, 64, 64);
 }
 
-// The pixels of eight cells as 32-bit values: (blue >> 3) + (red >> 3) * 2048
-// from one multiply-add of the even words, (green >> 2) * 32 from the odd.
-inline __m256i Pixels(__m256i even, __m256i odd) {
-    const __m256i redBlue =
-        _mm256_madd_epi16(_mm256_srli_epi16(even, 3), _mm256_set1_epi32((2048 << 16) | 1));
-    const __m256i green = _mm256_madd_epi16(_mm256_srli_epi16(odd, 2), _mm256_set1_epi32(32));
-    return _mm256_add_epi32(redBlue, green);
+// (run_i + L) >> 2(i + 1): the high half of a multiply by 2^(16 - k), with a
+// different k for every cell.
+inline __m256i LowScale() {
+    return _mm256_setr_epi16(1 << 14, 1 << 14, 1 << 14, 1 << 14, 1 << 12, 1 << 12, 1 << 12, 1 << 12,
+                             1 << 14, 1 << 14, 1 << 14, 1 << 14, 1 << 12, 1 << 12, 1 << 12, 1 << 12);
+}
+inline __m256i HighScale() {
+    return _mm256_setr_epi16(1 << 10, 1 << 10, 1 << 10, 1 << 10, 1 << 8, 1 << 8, 1 << 8, 1 << 8,
+                             1 << 10, 1 << 10, 1 << 10, 1 << 10, 1 << 8, 1 << 8, 1 << 8, 1 << 8);
+}
+
+// The pixels of eight cells as 32-bit values, from the cells' bytes: with
+// blue, green and red cut to their top 5, 6 and 5 bits, one byte
+// multiply-add gives blue + 64 green and 64 red per cell, and one word
+// multiply-add blue + 64 green + 2048 red: eight times the pixel.
+inline __m256i Pixels(__m256i cells) {
+    const __m256i kept = _mm256_and_si256(cells, _mm256_set1_epi32(0x00F8FCF8));
+    const __m256i halves = _mm256_maddubs_epi16(kept, _mm256_set1_epi32(0x00404001));
+    return _mm256_srli_epi32(_mm256_madd_epi16(halves, _mm256_set1_epi32((32 << 16) | 1)), 3);
 }
 
 inline __m256i LoadTwo(const uint32_t* low, const uint32_t* high) {
@@ -59,70 +61,79 @@ inline __m256i LoadTwo(const uint32_t* low, const uint32_t* high) {
     return _mm256_inserti128_si256(_mm256_castsi128_si256(first), second, 1);
 }
 
-// Four cells of the top row and the same four of the bottom row; returns
-// their pixels. The lefts come in spread over each lane and go out as the
-// new value of each lane's last cell, spread the same way.
+// Four cells of the top row and the same four of the bottom row; stores and
+// returns their new values. left holds each row's left value, its four
+// channel words in both halves of the row's lane, and is replaced by the new
+// value of each row's fourth cell, laid out the same way.
 inline __m256i BlurPairGroup(uint32_t* top, uint32_t* bottom, const uint32_t* under,
-                             __m256i* leftEven, __m256i* leftOdd) {
+                             __m256i* left) {
     // Everything is read before anything is written: the top row's below is
     // the bottom row's old value.
     const __m256i old = LoadTwo(top, bottom);
     const __m256i right = LoadTwo(top + 1, bottom + 1);
     const __m256i below = LoadTwo(bottom, under);
-    const __m256i even = _mm256_mulhi_epu16(
-        _mm256_add_epi16(RunningSums(old, right, below, EvenWeights()), *leftEven), Scale());
-    const __m256i odd = _mm256_mulhi_epu16(
-        _mm256_add_epi16(RunningSums(old, right, below, OddWeights()), *leftOdd), Scale());
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i low = _mm256_add_epi16(
+        _mm256_maddubs_epi16(_mm256_unpacklo_epi8(old, below), LowWeights()),
+        _mm256_maddubs_epi16(_mm256_unpacklo_epi8(right, zero), LowWeights()));
+    __m256i high = _mm256_add_epi16(
+        _mm256_maddubs_epi16(_mm256_unpackhi_epi8(old, below), HighWeights()),
+        _mm256_maddubs_epi16(_mm256_unpackhi_epi8(right, zero), HighWeights()));
+    // Running sums over the group: cell 1 adds cell 0, cells 2 and 3 add
+    // both, cell 3 adds cell 2.
+    low = _mm256_add_epi16(low, _mm256_slli_si256(low, 8));
+    high = _mm256_add_epi16(_mm256_add_epi16(high, _mm256_slli_si256(high, 8)),
+                            _mm256_shuffle_epi32(low, 0xEE));
+    const __m256i newLow = _mm256_mulhi_epu16(_mm256_add_epi16(low, *left), LowScale());
+    const __m256i newHigh = _mm256_mulhi_epu16(_mm256_add_epi16(high, *left), HighScale());
     // Taking the next left from the finished values puts a multiply on the
     // chain from group to group, but saves work on every group; the two rows
-    // and the two halves in flight hide the wait.
-    *leftEven = _mm256_shuffle_epi32(even, 0xFF);
-    *leftOdd = _mm256_shuffle_epi32(odd, 0xFF);
-    const __m256i cells = _mm256_or_si256(even, _mm256_slli_epi16(odd, 8));
+    // in flight hide the wait.
+    *left = _mm256_shuffle_epi32(newHigh, 0xEE);
+    // Every word is at most 255 again, so the bytes go back unsaturated.
+    const __m256i cells = _mm256_packus_epi16(newLow, newHigh);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(top), _mm256_castsi256_si128(cells));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(bottom), _mm256_extracti128_si256(cells, 1));
-    return Pixels(even, odd);
+    return cells;
 }
 
-// A left value split into its even and odd words, spread over the lane.
-inline __m128i SpreadEven(uint32_t left) { return _mm_set1_epi32(static_cast<int>(left & 0x00FF00FFu)); }
-inline __m128i SpreadOdd(uint32_t left) {
-    return _mm_set1_epi32(static_cast<int>((left >> 8) & 0x00FF00FFu));
+// A left value as four channel words, twice.
+inline __m128i SpreadLeft(uint32_t left) {
+    const __m128i words =
+        _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(left)), _mm_setzero_si128());
+    return _mm_unpacklo_epi64(words, words);
 }
-inline uint32_t Joined(__m128i even, __m128i odd) {
-    return static_cast<uint32_t>(_mm_cvtsi128_si32(even)) |
-           (static_cast<uint32_t>(_mm_cvtsi128_si32(odd)) << 8);
+inline uint32_t JoinLeft(__m128i left) {
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(left, left)));
 }
 
 void Avx2PairSpan(const BlurRow& top, const BlurRow& bottom, int x, int end, uint32_t* lefts) {
     if (end - x >= 4) {
-        __m256i leftEven = _mm256_inserti128_si256(_mm256_castsi128_si256(SpreadEven(lefts[0])),
-                                                   SpreadEven(lefts[1]), 1);
-        __m256i leftOdd = _mm256_inserti128_si256(_mm256_castsi128_si256(SpreadOdd(lefts[0])),
-                                                  SpreadOdd(lefts[1]), 1);
+        __m256i left = _mm256_inserti128_si256(_mm256_castsi128_si256(SpreadLeft(lefts[0])),
+                                               SpreadLeft(lefts[1]), 1);
         for (; x + 8 <= end; x += 8) {
-            const __m256i first = BlurPairGroup(top.cells + x, bottom.cells + x, bottom.below + x,
-                                                &leftEven, &leftOdd);
-            const __m256i second = BlurPairGroup(top.cells + x + 4, bottom.cells + x + 4,
-                                                 bottom.below + x + 4, &leftEven, &leftOdd);
+            const __m256i first =
+                BlurPairGroup(top.cells + x, bottom.cells + x, bottom.below + x, &left);
+            const __m256i second =
+                BlurPairGroup(top.cells + x + 4, bottom.cells + x + 4, bottom.below + x + 4, &left);
             // The pack works lane by lane: eight pixels of the top row in the
             // low lane, the bottom row's eight in the high one.
-            const __m256i pixels = _mm256_packus_epi32(first, second);
+            const __m256i pixels = _mm256_packus_epi32(Pixels(first), Pixels(second));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(top.out + x), _mm256_castsi256_si128(pixels));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(bottom.out + x),
                              _mm256_extracti128_si256(pixels, 1));
         }
         if (x + 4 <= end) {
-            const __m256i group = BlurPairGroup(top.cells + x, bottom.cells + x, bottom.below + x,
-                                                &leftEven, &leftOdd);
+            const __m256i group = Pixels(
+                BlurPairGroup(top.cells + x, bottom.cells + x, bottom.below + x, &left));
             const __m256i pixels = _mm256_packus_epi32(group, group);
             _mm_storel_epi64(reinterpret_cast<__m128i*>(top.out + x), _mm256_castsi256_si128(pixels));
             _mm_storel_epi64(reinterpret_cast<__m128i*>(bottom.out + x),
                              _mm256_extracti128_si256(pixels, 1));
             x += 4;
         }
-        lefts[0] = Joined(_mm256_castsi256_si128(leftEven), _mm256_castsi256_si128(leftOdd));
-        lefts[1] = Joined(_mm256_extracti128_si256(leftEven, 1), _mm256_extracti128_si256(leftOdd, 1));
+        lefts[0] = JoinLeft(_mm256_castsi256_si128(left));
+        lefts[1] = JoinLeft(_mm256_extracti128_si256(left, 1));
     }
     for (; x < end; ++x) {
         lefts[0] = BlurSingleCell(top.cells, top.below, top.out, x, lefts[0], false);
@@ -130,42 +141,39 @@ void Avx2PairSpan(const BlurRow& top, const BlurRow& bottom, int x, int end, uin
     }
 }
 
-// An odd last row goes alone, one group of four in 128-bit registers at a
-// time: it is one row in hundreds, so it need not be quick.
+// An odd last row goes alone, the same arithmetic in 128-bit registers: it
+// is one row in hundreds, so it need not be quick.
 uint32_t Avx2Span(const BlurRow& row, int x, int end, uint32_t left) {
     if (end - x >= 4) {
-        const __m128i evenWeights = _mm256_castsi256_si128(EvenWeights());
-        const __m128i oddWeights = _mm256_castsi256_si128(OddWeights());
-        const __m128i scale = _mm256_castsi256_si128(Scale());
-        __m128i leftEven = SpreadEven(left);
-        __m128i leftOdd = SpreadOdd(left);
+        const __m128i lowWeights = _mm256_castsi256_si128(LowWeights());
+        const __m128i highWeights = _mm256_castsi256_si128(HighWeights());
+        const __m128i lowScale = _mm256_castsi256_si128(LowScale());
+        const __m128i highScale = _mm256_castsi256_si128(HighScale());
+        const __m128i zero = _mm_setzero_si128();
+        __m128i spread = SpreadLeft(left);
         for (; x + 4 <= end; x += 4) {
             const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.cells + x));
             const __m128i right =
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.cells + x + 1));
             const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.below + x));
-            __m128i runEven = _mm_add_epi16(_mm_add_epi16(_mm_maddubs_epi16(old, evenWeights),
-                                                          _mm_maddubs_epi16(right, evenWeights)),
-                                            _mm_maddubs_epi16(below, evenWeights));
-            __m128i runOdd = _mm_add_epi16(_mm_add_epi16(_mm_maddubs_epi16(old, oddWeights),
-                                                         _mm_maddubs_epi16(right, oddWeights)),
-                                           _mm_maddubs_epi16(below, oddWeights));
-            runEven = _mm_add_epi16(runEven, _mm_slli_si128(runEven, 4));
-            runEven = _mm_add_epi16(runEven, _mm_slli_si128(runEven, 8));
-            runOdd = _mm_add_epi16(runOdd, _mm_slli_si128(runOdd, 4));
-            runOdd = _mm_add_epi16(runOdd, _mm_slli_si128(runOdd, 8));
-            const __m128i even = _mm_mulhi_epu16(_mm_add_epi16(runEven, leftEven), scale);
-            const __m128i odd = _mm_mulhi_epu16(_mm_add_epi16(runOdd, leftOdd), scale);
-            leftEven = _mm_shuffle_epi32(even, 0xFF);
-            leftOdd = _mm_shuffle_epi32(odd, 0xFF);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(row.cells + x),
-                             _mm_or_si128(even, _mm_slli_epi16(odd, 8)));
-            const __m128i pixels = _mm_add_epi32(
-                _mm_madd_epi16(_mm_srli_epi16(even, 3), _mm_set1_epi32((2048 << 16) | 1)),
-                _mm_madd_epi16(_mm_srli_epi16(odd, 2), _mm_set1_epi32(32)));
+            __m128i low =
+                _mm_add_epi16(_mm_maddubs_epi16(_mm_unpacklo_epi8(old, below), lowWeights),
+                              _mm_maddubs_epi16(_mm_unpacklo_epi8(right, zero), lowWeights));
+            __m128i high =
+                _mm_add_epi16(_mm_maddubs_epi16(_mm_unpackhi_epi8(old, below), highWeights),
+                              _mm_maddubs_epi16(_mm_unpackhi_epi8(right, zero), highWeights));
+            low = _mm_add_epi16(low, _mm_slli_si128(low, 8));
+            high = _mm_add_epi16(_mm_add_epi16(high, _mm_slli_si128(high, 8)),
+                                 _mm_shuffle_epi32(low, 0xEE));
+            const __m128i newLow = _mm_mulhi_epu16(_mm_add_epi16(low, spread), lowScale);
+            const __m128i newHigh = _mm_mulhi_epu16(_mm_add_epi16(high, spread), highScale);
+            spread = _mm_shuffle_epi32(newHigh, 0xEE);
+            const __m128i cells = _mm_packus_epi16(newLow, newHigh);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(row.cells + x), cells);
+            const __m128i pixels = _mm256_castsi256_si128(Pixels(_mm256_castsi128_si256(cells)));
             _mm_storel_epi64(reinterpret_cast<__m128i*>(row.out + x), _mm_packus_epi32(pixels, pixels));
         }
-        left = Joined(leftEven, leftOdd);
+        left = JoinLeft(spread);
     }
     for (; x < end; ++x) left = BlurSingleCell(row.cells, row.below, row.out, x, left, false);
     return left;
