@@ -1,0 +1,49 @@
+# Glimmerax: build, run and test. `make run` and `make test` install what is
+# missing first (Debian 12).
+
+ROOT      := $(CURDIR)
+NATIVE    := build/native
+WIN32DIR  := build/win32
+JOBS      ?= 2
+ARGS      ?=
+
+.PHONY: all setup configure-win32 configure-native run test test-native test-win32 wintests bench clean
+
+all: setup configure-win32
+	cmake --build $(WIN32DIR) --target Glimmerax -j$(JOBS)
+
+setup:
+	@bash scripts/setup.sh
+
+configure-win32:
+	@test -f $(WIN32DIR)/CMakeCache.txt || cmake -S . -B $(WIN32DIR) \
+		-DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+
+configure-native:
+	@test -f $(NATIVE)/CMakeCache.txt || cmake -S . -B $(NATIVE) \
+		-DCMAKE_BUILD_TYPE=Debug -DGLIMMERAX_SANITIZE=ON
+
+run: all
+	@bash scripts/run.sh $(ARGS)
+
+test: setup
+	@$(MAKE) --no-print-directory test-native test-win32
+
+test-native: configure-native
+	cmake --build $(NATIVE) -j$(JOBS)
+	cd $(NATIVE) && ctest --output-on-failure
+
+test-win32: configure-win32
+	cmake --build $(WIN32DIR) -j$(JOBS) --target all glimmerax_wintests
+	cd $(WIN32DIR) && ctest --output-on-failure
+
+# The Win32 unit tests alone, under Wine.
+wintests: setup configure-win32
+	cmake --build $(WIN32DIR) -j$(JOBS) --target glimmerax_wintests
+	bash scripts/wine-run.sh $(WIN32DIR)/glimmerax_wintests.exe
+
+bench: setup
+	@bash scripts/bench.sh
+
+clean:
+	rm -rf build/native build/win32 build/bench build/bench-win32 dist out

@@ -1,0 +1,62 @@
+// Start-up: the resolution list, the settings, then one of the three modes.
+#include "app/SaverApp_win.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include "app/Switch.h"
+#include "engine/Random.h"
+#include "engine/Saver_win.h"
+#include "settings/Settings.h"
+
+const char* FirstArgument() {
+    if (__argc < 2 || __argv == nullptr) return nullptr;
+    return __argv[1];
+}
+
+CSSApp::CSSApp() : CWinApp(nullptr) {
+    // The C runtime's generator for anything that asks it, and the engine's
+    // own generator, which every draw of the fireworks goes through.
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    SeedRandom(static_cast<uint32_t>(std::time(nullptr)));
+}
+
+BOOL CSSApp::InitInstance() {
+    SetRegistryKey("Zantic Screen Savers");
+    const char* arg = FirstArgument();
+    if (arg != nullptr && MatchSwitch(arg, "c")) {
+        Configure();
+        return FALSE;
+    }
+    if (arg != nullptr && MatchSwitch(arg, "p")) return Preview();
+    if (arg != nullptr && MatchSwitch(arg, "s")) return RunSaver();
+    RunSaver();
+    return FALSE;
+}
+
+// Never called: the application object's overrides replace them.
+int CSSApp::Configure() { return 0; }
+int CSSApp::Preview() { return 1; }
+int CSSApp::RunSaver() { return 0; }
+
+CRocketSaverApp::CRocketSaverApp() {}
+
+BOOL CRocketSaverApp::InitInstance() {
+    AfxEnableControlContainer();
+    resolutionNames.SetAtGrow(resolutionNames.GetSize(), "640*480");
+    resolutionNames.SetAtGrow(resolutionNames.GetSize(), "800*600");
+    resolutionNames.SetAtGrow(resolutionNames.GetSize(), "1024*768");
+    resolutionNames.SetAtGrow(resolutionNames.GetSize(), "1280*1024");
+    Enable3dControls();
+    LoadSettings();
+    return CSSApp::InitInstance();
+}
+
+// The settings dialog is not built yet: configure mode ends at once.
+int CRocketSaverApp::Configure() { return 0; }
+
+// The host's preview window is not drawn on; the process idles in the
+// message loop until the host ends it.
+int CRocketSaverApp::Preview() { return 1; }
+
+int CRocketSaverApp::RunSaver() { return ::RunSaver(); }

@@ -1,0 +1,28 @@
+// One frame's engine work and the routing of timer ticks.
+#include "engine/Frame.h"
+
+#include "engine/Blur.h"
+#include "engine/FrameLogic.h"
+#include "engine/HeatField.h"
+#include "engine/Maths.h"
+#include "engine/Particles.h"
+
+int saverReady = 0;
+
+void RenderFrameOn(FrameSurface* surface) {
+    SweepParticles();
+    if (surface == nullptr || HeatField == nullptr) return;
+    uint16_t* pixels = nullptr;
+    int pitchBytes = 0;
+    if (!surface->Lock(&pixels, &pitchBytes)) return;
+    // The pitch is in bytes; the blur counts 16-bit pixels.
+    if (pixels != nullptr) BlurHeatField(pixels, pitchBytes >> 1, RandomBetween(791, 2797));
+    surface->Unlock();
+}
+
+void DispatchSaverTimer(unsigned id) {
+    if (!saverReady) return;
+    if (id == spawnerTimerId) SpawnerTick();
+    // Timers 100 and 101 belong to the middle message, which is shown by a
+    // later version of run mode; until then their ticks change nothing.
+}

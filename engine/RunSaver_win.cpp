@@ -1,0 +1,179 @@
+// Run mode: set-up, the frame loop with its busy-wait pacing, the timers,
+// the window procedure and the shutdown.
+#include <windows.h>
+#include <ddraw.h>
+#include <mmsystem.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "engine/Engine.h"
+#include "engine/Frame.h"
+#include "engine/FrameLogic.h"
+#include "engine/Maths.h"
+#include "engine/MidMessage.h"
+#include "engine/Particles.h"
+#include "engine/Random.h"
+#include "engine/Saver_win.h"
+#include "framework/Afx_win.h"
+#include "settings/Settings.h"
+
+FILE* logFile = nullptr;
+
+namespace {
+
+int shutDown = 0;
+RECT presentationRect = {0, 0, 0, 0};
+
+// Values the frame loop keeps for the length of the run.
+unsigned frameInterval = 33;
+unsigned lastFrameTime = 0;
+unsigned frameRate = 0;
+uint32_t topColour = 0;
+PulseColour pulseColour = {0, 1};
+
+unsigned MillisecondClock() { return timeGetTime(); }
+
+// The back buffer as the frame's blur sees it.
+class BackBuffer : public FrameSurface {
+public:
+    int Lock(uint16_t** pixels, int* pitchBytes) override {
+        if (backSurface == nullptr) return 0;
+        DDSURFACEDESC2 desc = {};
+        desc.dwSize = sizeof(desc);
+        if (FAILED(backSurface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return 0;
+        *pixels = static_cast<uint16_t*>(desc.lpSurface);
+        *pitchBytes = static_cast<int>(desc.lPitch);
+        return 1;
+    }
+    void Unlock() override { backSurface->Unlock(nullptr); }
+};
+
+void Present() {
+    if (primarySurface == nullptr || backSurface == nullptr) return;
+    // A failed blit (a lost surface) is ignored; the next frame tries again.
+    primarySurface->Blt(&presentationRect, backSurface, &presentationRect, DDBLT_WAIT, nullptr);
+}
+
+}  // namespace
+
+void StartSaverTimer(unsigned id, unsigned periodMs) {
+    if (saverWindow != nullptr) SetTimer(saverWindow, id, periodMs, SaverTimerProc);
+}
+
+void StopSaverTimer(unsigned id) {
+    if (saverWindow != nullptr) KillTimer(saverWindow, id);
+}
+
+int OpenLogFile(const char* path) {
+    logFile = std::fopen(path, "at+");
+    return logFile != nullptr ? 1 : 0;
+}
+
+void CloseLogFile() {
+    if (logFile != nullptr) std::fclose(logFile);
+    logFile = nullptr;
+}
+
+void CALLBACK SaverTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    DispatchSaverTimer(static_cast<unsigned>(id));
+}
+
+LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        ShutdownSaver();
+        return DefWindowProcA(window, WM_CLOSE, wParam, lParam);
+    case WM_CLOSE:
+        // Alt+F4, End Task or the system's close: end run mode the same way.
+        ShutdownSaver();
+        return 0;
+    case WM_DESTROY:
+        // Destroyed by someone other than ShutdownSaver: the window is going
+        // already, so only the rest of the shutdown is left to do.
+        if (window == saverWindow) saverWindow = nullptr;
+        ShutdownSaver();
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void RenderFrame() {
+    BackBuffer back;
+    RenderFrameOn(&back);
+}
+
+void ShutdownSaver() {
+    if (shutDown) return;
+    shutDown = 1;
+    saverReady = 0;
+    CloseLogFile();
+    ReleaseEngine();
+    std::free(currentMidLine);
+    currentMidLine = nullptr;
+    HWND window = saverWindow;
+    saverWindow = nullptr;
+    if (window != nullptr) DestroyWindow(window);
+    PostQuitMessage(0);
+}
+
+int RunSaver() {
+    shutDown = 0;
+    saverReady = 0;
+    ShowCursor(FALSE);
+    if (!OpenLogFile("c:\\log.txt"))
+        MessageBoxW(nullptr, L"打开文件失败！！！", L"Error", MB_OK);
+    if (!InitEngine()) {
+        // Without the heat field there is nothing to show.
+        CloseLogFile();
+        return 0;
+    }
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    SeedRandom(static_cast<uint32_t>(std::time(nullptr)));
+    if (!CreateSaverWindow(AfxGetInstanceHandle())) {
+        CloseLogFile();
+        ReleaseEngine();
+        return 0;
+    }
+    StartSaverTimer(midStartTimerId, 1000);
+    if (!InitDirectDraw(saverWindow)) {
+        MessageBoxW(saverWindow, L"初始化DirectDraw过程中出错！", L"Error", MB_OK);
+        ShutdownSaver();
+        return 0;
+    }
+    presentationRect = PresentationRect(saverWindow);
+    StartSaverTimer(spawnerTimerId, 1000);
+    midLinePending = 0;
+    midTextActive = 0;
+    currentMidLine = nullptr;
+    topColour = Settings.TopFont.Color != 0 ? Settings.TopFont.Color : RandomColour(-1, -1, -1);
+    frameInterval = FrameIntervalFor(Settings.Fps);
+    lastFrameTime = timeGetTime();
+    pulseColour.Start(frameInterval);
+    saverReady = 1;
+
+    MSG msg;
+    for (;;) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+            if (got == 0) return static_cast<int>(msg.wParam);
+            if (got == -1) return 0;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            continue;
+        }
+        // After shutdown only the quit message is awaited: no frame touches
+        // the released buffers.
+        if (!saverReady) {
+            WaitMessage();
+            continue;
+        }
+        unsigned now = WaitForFrame(MillisecondClock, lastFrameTime, frameInterval);
+        frameRate = MeasureFrameRate(lastFrameTime, now);
+        RenderFrame();
+        Present();
+    }
+}

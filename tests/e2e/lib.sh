@@ -1,0 +1,135 @@
+# Sourced by the end-to-end tests: starts the real screen saver under Wine on
+# a private X server and looks at it from outside (xdotool, ImageMagick) and
+# from inside (the probe, run in the same Wine desktop).
+set -u
+E2E_ROOT="${GLIMMERAX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
+E2E_BUILD="${GLIMMERAX_BUILD:-$E2E_ROOT/build/win32}"
+E2E_SCR_SOURCE="${GLIMMERAX_SCR:-$E2E_BUILD/Glimmerax.scr}"
+E2E_PROBE="${GLIMMERAX_PROBE:-$E2E_BUILD/glimmerax_probe.exe}"
+source "$E2E_ROOT/scripts/wine-env.sh"
+source "$E2E_ROOT/scripts/xvfb.sh"
+
+E2E_FAILURES=0
+E2E_PASSES=0
+E2E_DESKTOP="Glimmerax"
+SAVER_PID=""
+
+e2e_begin() {
+    local name="$1"
+    E2E_DIR="$E2E_BUILD/e2e/$name"
+    rm -rf "$E2E_DIR"
+    mkdir -p "$E2E_DIR"
+    cp "$E2E_SCR_SOURCE" "$E2E_DIR/Glimmerax.scr"
+    glimmerax_prepare_prefix || exit 1
+    glimmerax_start_xvfb 1280x1024x24 || exit 1
+    trap e2e_end EXIT
+}
+
+e2e_end() {
+    e2e_kill_all
+    glimmerax_stop_xvfb
+}
+
+e2e_kill_all() {
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    SAVER_PID=""
+    # The next test must not find the last one's desktop window.
+    e2e_poll 10 no_desktop_window || true
+}
+
+no_desktop_window() { [ -z "$(desktop_window)" ]; }
+
+ok() { E2E_PASSES=$((E2E_PASSES + 1)); echo "ok: $*"; }
+fail() { E2E_FAILURES=$((E2E_FAILURES + 1)); echo "FAIL: $*"; }
+
+e2e_finish() {
+    echo "$E2E_PASSES passed, $E2E_FAILURES failed"
+    [ "$E2E_FAILURES" = 0 ]
+}
+
+# Writes the INI beside the executable under test: e2e_ini "Resolution=0" ...
+e2e_ini() {
+    {
+        printf '[Set]\r\n'
+        local line
+        for line in "$@"; do printf '%s\r\n' "$line"; done
+    } >"$E2E_DIR/Glimmerax.ini"
+}
+
+# Polls a command until it succeeds or the time-out (seconds) runs out.
+e2e_poll() {
+    local timeout="$1"
+    shift
+    local deadline=$((SECONDS + timeout))
+    while [ $SECONDS -le $deadline ]; do
+        if "$@"; then return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# The Windows process of the screen saver (its command line starts with the
+# drive letter of its Windows path).
+saver_pids() { pgrep -f '^(/|[A-Za-z]:)[^ ]*Glimmerax\.scr' 2>/dev/null; }
+saver_alive() { [ -n "$(saver_pids)" ]; }
+saver_gone() { ! saver_alive; }
+
+# Starts the saver inside a Wine virtual desktop, where display-mode changes
+# are emulated: e2e_start_in_desktop WxH args...
+e2e_start_in_desktop() {
+    local size="$1"
+    shift
+    (cd "$E2E_DIR" && exec wine explorer "/desktop=$E2E_DESKTOP,$size" "$E2E_DIR/Glimmerax.scr" "$@" \
+        >"$E2E_DIR/wine.log" 2>&1) &
+    SAVER_PID=$!
+}
+
+# Starts the saver directly on the X server, with no virtual desktop.
+e2e_start_bare() {
+    (cd "$E2E_DIR" && exec wine "$E2E_DIR/Glimmerax.scr" "$@" >"$E2E_DIR/wine.log" 2>&1) &
+    SAVER_PID=$!
+}
+
+# Runs the probe in the virtual desktop and prints what it wrote. Only once
+# the desktop exists: a probe that created it would own it, and would not
+# return before everything in it had ended.
+probe_desktop() {
+    local out="$E2E_DIR/probe.txt"
+    rm -f "$out"
+    [ -n "$(desktop_window)" ] || return 1
+    timeout 20 wine explorer "/desktop=$E2E_DESKTOP" "$E2E_PROBE" "$out" "$@" >/dev/null 2>&1
+    e2e_poll 10 test -s "$out" && cat "$out"
+}
+
+# Runs the probe on the bare X server.
+probe_bare() {
+    local out="$E2E_DIR/probe.txt"
+    rm -f "$out"
+    timeout 20 wine "$E2E_PROBE" "$out" "$@" >/dev/null 2>&1
+    [ -s "$out" ] && cat "$out"
+}
+
+# The X window of the Wine virtual desktop.
+desktop_window() { xdotool search --name "^$E2E_DESKTOP - " 2>/dev/null | head -n 1; }
+
+# "W H" of the virtual desktop's X window.
+desktop_size() {
+    local window
+    window="$(desktop_window)"
+    [ -n "$window" ] || return 1
+    xdotool getwindowgeometry "$window" | awk '/Geometry:/ { split($2, a, "x"); print a[1], a[2] }'
+}
+
+desktop_size_is() { [ "$(desktop_size)" = "$1 $2" ]; }
+
+saver_window_found() { probe_desktop window rippleful Particle | grep -q '^found'; }
+
+# Gives the virtual desktop the keyboard focus, so keys reach the saver.
+focus_desktop() {
+    local window
+    window="$(desktop_window)"
+    [ -n "$window" ] && xdotool windowfocus --sync "$window" 2>/dev/null
+}
+
+screenshot() { import -window root "$1"; }

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Run mode end to end: the switches that start it, the display mode it asks
+# for, and every way it ends (or must not end).
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_begin run_mode
+
+# Starts run mode in a 1024x768 virtual desktop and waits for its window.
+start_run() {
+    e2e_start_in_desktop 1024x768 "$@"
+    e2e_poll 30 saver_window_found
+}
+
+stop_run() {
+    e2e_kill_all
+}
+
+# 1. Every switch that means run mode opens the window and switches the
+#    desktop to the configured resolution.
+e2e_ini "Resolution=0"
+for args in "" "/s" "-s" "/S" "/C" "--c"; do
+    # shellcheck disable=SC2086
+    if start_run $args; then
+        if e2e_poll 10 desktop_size_is 640 480; then
+            ok "run mode for '$args': window rippleful/Particle, desktop 640x480"
+        else
+            fail "run mode for '$args': desktop is $(desktop_size), not 640x480 (inside: $(probe_desktop screen))"
+        fi
+    else
+        fail "run mode for '$args': no rippleful/Particle window"
+    fi
+    stop_run
+done
+
+e2e_ini "Resolution=3"
+if start_run /s && e2e_poll 10 desktop_size_is 1280 1024; then
+    ok "Resolution 3 switches the desktop to 1280x1024"
+    probe="$(probe_desktop window rippleful Particle)"
+    case "$probe" in
+        "found 0 0 "*" visible") ok "the window covers the screen from (0,0): $probe" ;;
+        *) fail "unexpected window: $probe" ;;
+    esac
+else
+    fail "Resolution 3: desktop is $(desktop_size)"
+fi
+stop_run
+
+# 2. Ending: a key, a left click, a right click each end the process within
+#    2 s; moving the mouse does not.
+e2e_ini "Resolution=0"
+end_with() {
+    local what="$1"
+    shift
+    if ! start_run /s; then
+        fail "$what: run mode did not start"
+        stop_run
+        return
+    fi
+    focus_desktop
+    local window
+    window="$(desktop_window)"
+    xdotool mousemove --window "$window" 320 240
+    # Moving the pointer must not end run mode.
+    if e2e_poll 1 saver_gone; then
+        fail "$what: moving the mouse ended run mode"
+        stop_run
+        return
+    fi
+    "$@"
+    if e2e_poll 2 saver_gone; then
+        ok "$what ends run mode within 2 s"
+    else
+        fail "$what did not end run mode within 2 s"
+    fi
+    if grep -qiE 'unhandled|exception|backtrace' "$E2E_DIR/wine.log"; then
+        fail "$what: Wine reported a crash: $(head -n 3 "$E2E_DIR/wine.log")"
+    fi
+    stop_run
+}
+end_with "a key press" xdotool key --clearmodifiers space
+end_with "a left click" xdotool click 1
+end_with "a right click" xdotool click 3
+end_with "Alt+F4" xdotool key alt+F4
+
+# 3. Preview: a process with no window until it is ended from outside.
+e2e_start_in_desktop 1024x768 /p 1234
+if e2e_poll 20 saver_alive; then
+    # Give it the time run mode needs to show its window, then look.
+    if e2e_poll 3 saver_window_found; then
+        fail "/p 1234 opened the run-mode window"
+    else
+        ok "/p 1234 idles with no window"
+    fi
+    if saver_alive; then ok "/p 1234 stays until it is ended"; else fail "/p 1234 ended by itself"; fi
+    kill $(saver_pids) 2>/dev/null
+    if e2e_poll 5 saver_gone; then ok "/p ends when killed"; else fail "/p survived a kill"; fi
+else
+    fail "/p 1234 did not start"
+fi
+stop_run
+
+# 4. Configure mode ends at once (the dialog comes later), with exit code 0.
+(cd "$E2E_DIR" && timeout 60 wine "$E2E_DIR/Glimmerax.scr" /c >/dev/null 2>&1)
+rc=$?
+if [ $rc = 0 ]; then ok "/c ends at once with exit code 0"; else fail "/c ended with $rc"; fi
+stop_run
+
+# 5. Without a virtual desktop the display mode cannot change: the
+#    DirectDraw error box, then the process ends after OK.
+error_box() { xdotool search --name '^Error$' 2>/dev/null | head -n 1; }
+has_error_box() { [ -n "$(error_box)" ]; }
+e2e_start_bare /s
+if e2e_poll 30 has_error_box; then
+    ok "bare X: the box captioned Error appears"
+    text="$(probe_bare message Error)"
+    if [ "$text" = "初始化DirectDraw过程中出错！" ]; then
+        ok "the box says 初始化DirectDraw过程中出错！"
+    else
+        fail "the box says '$text'"
+    fi
+    box="$(error_box)"
+    xdotool windowfocus --sync "$box" 2>/dev/null
+    xdotool key --window "$box" Return
+    if e2e_poll 10 saver_gone; then ok "after OK the process exits"; else fail "still running after OK"; fi
+    wait "$SAVER_PID" 2>/dev/null
+    rc=$?
+    if [ $rc = 0 ]; then ok "exit code 0"; else fail "exit code $rc"; fi
+else
+    fail "bare X: no Error box"
+fi
+stop_run
+
+e2e_finish
