@@ -73,6 +73,7 @@ int main() {
             if (path == blurReference) referenceMs = ms;
             std::printf("%4dx%-7d %-10s %9.3f %9.3f %12.2f %10.2f\n", size.width, size.height,
                         BlurPathName(path), ms * 1e6 / cells, ms, referenceMs / ms, ms / floorMs);
+            std::fflush(stdout);  // each line as soon as it is known
         }
         std::printf("%4dx%-7d %-10s %9.3f %9.3f\n", size.width, size.height, "floor",
                     floorMs * 1e6 / cells, floorMs);
