@@ -120,9 +120,13 @@ void ShutdownSaver() {
     PostQuitMessage(0);
 }
 
-int RunSaver() {
+void BeginRunMode() {
     shutDown = 0;
     saverReady = 0;
+}
+
+int RunSaver() {
+    BeginRunMode();
     ShowCursor(FALSE);
     if (!OpenLogFile("c:\\log.txt"))
         MessageBoxW(nullptr, L"打开文件失败！！！", L"Error", MB_OK);

@@ -30,8 +30,10 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 void RenderFrame();
 // Ends run mode: closes the log, frees the engine, destroys the window and
-// posts the quit message. A second call does nothing.
+// posts the quit message. A second call in the same run does nothing.
 void ShutdownSaver();
+// Marks the start of a run, so that its ShutdownSaver takes effect once.
+void BeginRunMode();
 
 int OpenLogFile(const char* path);
 void CloseLogFile();

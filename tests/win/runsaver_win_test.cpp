@@ -1,0 +1,168 @@
+// The Win32 half of run mode under Wine: the window, the ways it ends, the
+// shutdown that may run only once, the timers before set-up, and the
+// rectangle that is presented.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "engine/Engine.h"
+#include "engine/Frame.h"
+#include "engine/HeatField.h"
+#include "engine/Particles.h"
+#include "engine/Saver_win.h"
+#include "settings/Settings.h"
+
+namespace {
+
+// Counts the quit messages waiting in this thread's queue and removes them.
+int DrainQuitMessages() {
+    int quits = 0;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) ++quits;
+    }
+    return quits;
+}
+
+class RunModeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DrainQuitMessages();
+        Settings.Resolution = 0;
+        DeriveScreenSizes();
+        BeginRunMode();
+        ASSERT_EQ(InitEngine(), 1);
+        ASSERT_EQ(CreateSaverWindow(GetModuleHandleA(nullptr)), 1);
+        ASSERT_NE(saverWindow, nullptr);
+        window = saverWindow;
+    }
+    void TearDown() override {
+        ShutdownSaver();
+        DrainQuitMessages();
+        saverReady = 0;
+    }
+
+    // Whether the whole of run mode's state is gone.
+    static void ExpectShutDown(HWND window) {
+        EXPECT_EQ(saverWindow, nullptr);
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_EQ(HeatField, nullptr);
+        EXPECT_EQ(particleHead, nullptr);
+        EXPECT_EQ(saverReady, 0);
+    }
+
+    HWND window = nullptr;
+};
+
+TEST_F(RunModeTest, TheWindowIsABorderlessPopupOfTheDesktopsSize) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    EXPECT_STREQ(name, "rippleful");
+    GetWindowTextA(window, name, sizeof(name));
+    EXPECT_STREQ(name, "Particle");
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME));
+    EXPECT_TRUE(IsWindowVisible(window));
+    RECT rect;
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
+}
+
+TEST_F(RunModeTest, ShutdownRunsOnceAndPostsOneQuit) {
+    ShutdownSaver();
+    ExpectShutDown(window);
+    ShutdownSaver();
+    EXPECT_EQ(DrainQuitMessages(), 1);
+}
+
+TEST_F(RunModeTest, KeysAndButtonsEndRunMode) {
+    const UINT enders[] = {WM_KEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN};
+    for (UINT message : enders) {
+        SendMessageA(window, message, 0x41, 0);
+        ExpectShutDown(window);
+        EXPECT_EQ(DrainQuitMessages(), 1) << "message " << message;
+        // A fresh run for the next message.
+        BeginRunMode();
+        ASSERT_EQ(InitEngine(), 1);
+        ASSERT_EQ(CreateSaverWindow(GetModuleHandleA(nullptr)), 1);
+        window = saverWindow;
+    }
+}
+
+TEST_F(RunModeTest, MovingTheMouseOrTheMiddleButtonDoesNotEndIt) {
+    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    SendMessageA(window, WM_MBUTTONDOWN, 0, MAKELPARAM(10, 10));
+    SendMessageA(window, WM_KEYUP, 0x41, 0);
+    EXPECT_EQ(saverWindow, window);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_NE(HeatField, nullptr);
+    EXPECT_EQ(DrainQuitMessages(), 0);
+}
+
+TEST_F(RunModeTest, CloseFromOutsideEndsRunMode) {
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    ExpectShutDown(window);
+    EXPECT_EQ(DrainQuitMessages(), 1);
+}
+
+TEST_F(RunModeTest, DestroyFromOutsideEndsRunModeOnce) {
+    DestroyWindow(window);
+    ExpectShutDown(window);
+    EXPECT_EQ(DrainQuitMessages(), 1);
+}
+
+TEST_F(RunModeTest, TimerTicksBeforeSetUpAreIgnored) {
+    saverReady = 0;
+    SaverTimerProc(window, WM_TIMER, spawnerTimerId, 0);
+    EXPECT_EQ(particleCount, 0);
+    saverReady = 1;
+    SaverTimerProc(window, WM_TIMER, spawnerTimerId, 0);
+    EXPECT_GE(particleCount, 1);
+    ShutdownSaver();
+    SaverTimerProc(nullptr, WM_TIMER, spawnerTimerId, 0);
+    EXPECT_EQ(particleHead, nullptr);
+}
+
+TEST_F(RunModeTest, ThePresentedRectangleIsClippedToTheSurfaces) {
+    // The window has the desktop's size; the surfaces the mode's.
+    screenWidth = 320;
+    screenHeight = 200;
+    RECT rect = PresentationRect(window);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.right, 320);
+    EXPECT_EQ(rect.bottom, 200);
+    // A mode as large as the desktop keeps the whole client area.
+    screenWidth = 100000;
+    screenHeight = 100000;
+    rect = PresentationRect(window);
+    EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
+    DeriveScreenSizes();
+}
+
+TEST(LogFile, OpensForAppendingAndClosesOnce) {
+    char path[MAX_PATH];
+    GetTempPathA(MAX_PATH, path);
+    lstrcatA(path, "glimmerax_log_test.txt");
+    DeleteFileA(path);
+    ASSERT_EQ(OpenLogFile(path), 1);
+    EXPECT_NE(logFile, nullptr);
+    CloseLogFile();
+    EXPECT_EQ(logFile, nullptr);
+    CloseLogFile();
+    // Nothing is ever written to it.
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetFileSize(file, nullptr), 0u);
+    CloseHandle(file);
+    DeleteFileA(path);
+    EXPECT_EQ(OpenLogFile("Q:\\no\\such\\folder\\log.txt"), 0);
+    EXPECT_EQ(logFile, nullptr);
+}
+
+}  // namespace
