@@ -133,3 +133,9 @@ focus_desktop() {
 }
 
 screenshot() { import -window root "$1"; }
+# Just the virtual desktop, that is the saver's screen.
+screenshot_desktop() {
+    local window
+    window="$(desktop_window)"
+    [ -n "$window" ] && import -window "$window" "$1" 2>/dev/null
+}
