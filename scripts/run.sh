@@ -21,13 +21,15 @@ trap 'wineserver -k 2>/dev/null; glimmerax_stop_xvfb' EXIT
 mkdir -p "$ROOT/out"
 name="$(printf '%s' "$mode" | tr -c 'A-Za-z0-9' '_')"
 shot="$ROOT/out/run${name}.png"
-wine explorer "/desktop=Glimmerax,$DESKTOP" "$SCR" "$@" >/dev/null 2>&1 &
+# The desktop first, as on a real machine, then the saver inside it.
+wine explorer "/desktop=Glimmerax,$DESKTOP" >/dev/null 2>&1 &
 started=$SECONDS
-# Wait for the desktop to appear, then let it run.
 until xdotool search --name '^Glimmerax - ' >/dev/null 2>&1; do
-    if [ $((SECONDS - started)) -gt 30 ]; then echo "run: no window appeared" >&2; exit 1; fi
+    if [ $((SECONDS - started)) -gt 30 ]; then echo "run: no desktop appeared" >&2; exit 1; fi
     sleep 0.2
 done
+sleep 1
+wine explorer "/desktop=Glimmerax,$DESKTOP" "$SCR" "$@" >/dev/null 2>&1 &
 end=$((SECONDS + SECONDS_TO_RUN))
 while [ $SECONDS -lt $end ]; do sleep 0.5; done
 import -window "$(xdotool search --name "^Glimmerax - " | head -n 1)" "$shot"

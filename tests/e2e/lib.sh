@@ -76,10 +76,16 @@ saver_alive() { [ -n "$(saver_pids)" ]; }
 saver_gone() { ! saver_alive; }
 
 # Starts the saver inside a Wine virtual desktop, where display-mode changes
-# are emulated: e2e_start_in_desktop WxH args...
+# are emulated: e2e_start_in_desktop WxH args... The desktop is made first,
+# as on a real machine: a mode change made while Wine is still sizing a new
+# desktop can be undone by it.
 e2e_start_in_desktop() {
     local size="$1"
     shift
+    if [ -z "$(desktop_window)" ]; then
+        wine explorer "/desktop=$E2E_DESKTOP,$size" >/dev/null 2>&1 &
+        e2e_poll 30 desktop_size_is "${size%x*}" "${size#*x}" || echo "no desktop of $size" >&2
+    fi
     (cd "$E2E_DIR" && exec wine explorer "/desktop=$E2E_DESKTOP,$size" "$E2E_DIR/Glimmerax.scr" "$@" \
         >"$E2E_DIR/wine.log" 2>&1) &
     SAVER_PID=$!

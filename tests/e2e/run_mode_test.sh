@@ -23,7 +23,8 @@ for args in "" "/s" "-s" "/S" "/C" "--c"; do
         if e2e_poll 10 desktop_size_is 640 480; then
             ok "run mode for '$args': window rippleful/Particle, desktop 640x480"
         else
-            fail "run mode for '$args': desktop is $(desktop_size), not 640x480 (inside: $(probe_desktop screen))"
+            fail "run mode for '$args': desktop is $(desktop_size), not 640x480 (inside: $(probe_desktop screen); error box: $(probe_desktop message Error))"
+            screenshot_desktop "$E2E_DIR/failed-${args//\//_}.png"
         fi
     else
         fail "run mode for '$args': no rippleful/Particle window"
