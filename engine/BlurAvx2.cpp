@@ -107,82 +107,107 @@ inline uint32_t JoinLeft(__m128i left) {
     return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(left, left)));
 }
 
-void Avx2PairSpan(const BlurRow& top, const BlurRow& bottom, int x, int end, uint32_t* lefts) {
-    if (end - x >= 4) {
-        __m256i left = _mm256_inserti128_si256(_mm256_castsi128_si256(SpreadLeft(lefts[0])),
-                                               SpreadLeft(lefts[1]), 1);
-        for (; x + 8 <= end; x += 8) {
-            const __m256i first =
-                BlurPairGroup(top.cells + x, bottom.cells + x, bottom.below + x, &left);
-            const __m256i second =
-                BlurPairGroup(top.cells + x + 4, bottom.cells + x + 4, bottom.below + x + 4, &left);
-            // The pack works lane by lane: eight pixels of the top row in the
-            // low lane, the bottom row's eight in the high one.
-            const __m256i pixels = _mm256_packus_epi32(Pixels(first), Pixels(second));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(top.out + x), _mm256_castsi256_si128(pixels));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(bottom.out + x),
-                             _mm256_extracti128_si256(pixels, 1));
-        }
-        if (x + 4 <= end) {
-            const __m256i group = Pixels(
-                BlurPairGroup(top.cells + x, bottom.cells + x, bottom.below + x, &left));
-            const __m256i pixels = _mm256_packus_epi32(group, group);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(top.out + x), _mm256_castsi256_si128(pixels));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(bottom.out + x),
-                             _mm256_extracti128_si256(pixels, 1));
-            x += 4;
-        }
-        lefts[0] = JoinLeft(_mm256_castsi256_si128(left));
-        lefts[1] = JoinLeft(_mm256_extracti128_si256(left, 1));
-    }
-    for (; x < end; ++x) {
-        lefts[0] = BlurSingleCell(top.cells, top.below, top.out, x, lefts[0], false);
-        lefts[1] = BlurSingleCell(bottom.cells, bottom.below, bottom.out, x, lefts[1], false);
-    }
+// Eight cells (two groups) of a pair of rows from x on; returns their pixels,
+// the top row's eight in the low lane and the bottom row's in the high one.
+inline __m256i BlurPairEight(const BlurRow& top, const BlurRow& bottom, int x, __m256i* left) {
+    const __m256i first = BlurPairGroup(top.cells + x, bottom.cells + x, bottom.below + x, left);
+    const __m256i second =
+        BlurPairGroup(top.cells + x + 4, bottom.cells + x + 4, bottom.below + x + 4, left);
+    return _mm256_packus_epi32(Pixels(first), Pixels(second));
 }
 
-// An odd last row goes alone, the same arithmetic in 128-bit registers: it
-// is one row in hundreds, so it need not be quick.
-uint32_t Avx2Span(const BlurRow& row, int x, int end, uint32_t left) {
-    if (end - x >= 4) {
-        const __m128i lowWeights = _mm256_castsi256_si128(LowWeights());
-        const __m128i highWeights = _mm256_castsi256_si128(HighWeights());
-        const __m128i lowScale = _mm256_castsi256_si128(LowScale());
-        const __m128i highScale = _mm256_castsi256_si128(HighScale());
-        const __m128i zero = _mm_setzero_si128();
-        __m128i spread = SpreadLeft(left);
-        for (; x + 4 <= end; x += 4) {
-            const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.cells + x));
-            const __m128i right =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.cells + x + 1));
-            const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.below + x));
-            __m128i low =
-                _mm_add_epi16(_mm_maddubs_epi16(_mm_unpacklo_epi8(old, below), lowWeights),
-                              _mm_maddubs_epi16(_mm_unpacklo_epi8(right, zero), lowWeights));
-            __m128i high =
-                _mm_add_epi16(_mm_maddubs_epi16(_mm_unpackhi_epi8(old, below), highWeights),
-                              _mm_maddubs_epi16(_mm_unpackhi_epi8(right, zero), highWeights));
-            low = _mm_add_epi16(low, _mm_slli_si128(low, 8));
-            high = _mm_add_epi16(_mm_add_epi16(high, _mm_slli_si128(high, 8)),
-                                 _mm_shuffle_epi32(low, 0xEE));
-            const __m128i newLow = _mm_mulhi_epu16(_mm_add_epi16(low, spread), lowScale);
-            const __m128i newHigh = _mm_mulhi_epu16(_mm_add_epi16(high, spread), highScale);
-            spread = _mm_shuffle_epi32(newHigh, 0xEE);
-            const __m128i cells = _mm_packus_epi16(newLow, newHigh);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(row.cells + x), cells);
-            const __m128i pixels = _mm256_castsi256_si128(Pixels(_mm256_castsi128_si256(cells)));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(row.out + x), _mm_packus_epi32(pixels, pixels));
-        }
-        left = JoinLeft(spread);
+inline void StorePixels(const BlurRow& top, const BlurRow& bottom, int x, __m256i pixels) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(top.out + x), _mm256_castsi256_si128(pixels));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bottom.out + x), _mm256_extracti128_si256(pixels, 1));
+}
+
+// A single group of a pair of rows, for a span four cells short of eight.
+inline void BlurPairFour(const BlurRow& top, const BlurRow& bottom, int x, __m256i* left) {
+    const __m256i group =
+        Pixels(BlurPairGroup(top.cells + x, bottom.cells + x, bottom.below + x, left));
+    const __m256i pixels = _mm256_packus_epi32(group, group);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(top.out + x), _mm256_castsi256_si128(pixels));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(bottom.out + x), _mm256_extracti128_si256(pixels, 1));
+}
+
+inline __m256i SpreadLefts(const uint32_t* lefts) {
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(SpreadLeft(lefts[0])),
+                                   SpreadLeft(lefts[1]), 1);
+}
+inline void JoinLefts(__m256i left, uint32_t* lefts) {
+    lefts[0] = JoinLeft(_mm256_castsi256_si128(left));
+    lefts[1] = JoinLeft(_mm256_extracti128_si256(left, 1));
+}
+
+// The wide loop for two rows.
+void Avx2RunPair(const BlurRow* rows, int x, int end, uint32_t* lefts) {
+    const BlurRow top = rows[0], bottom = rows[1];
+    __m256i left = SpreadLefts(lefts);
+    for (; x + 8 <= end; x += 8) StorePixels(top, bottom, x, BlurPairEight(top, bottom, x, &left));
+    if (x < end) BlurPairFour(top, bottom, x, &left);
+    JoinLefts(left, lefts);
+}
+
+// The wide loop for four rows: two pairs interleaved, so each pair's chain of
+// left values has the other's work to hide behind. The upper pair goes
+// first at every step: its bottom row reads the lower pair's top row as it
+// was before the pass.
+void Avx2RunQuad(const BlurRow* rows, int x, int end, uint32_t* lefts) {
+    // Copies, so the compiler need not reload the pointers after every store.
+    const BlurRow first = rows[0], second = rows[1], third = rows[2], fourth = rows[3];
+    __m256i upper = SpreadLefts(lefts);
+    __m256i lower = SpreadLefts(lefts + 2);
+    for (; x + 8 <= end; x += 8) {
+        const __m256i upperPixels = BlurPairEight(first, second, x, &upper);
+        const __m256i lowerPixels = BlurPairEight(third, fourth, x, &lower);
+        StorePixels(first, second, x, upperPixels);
+        StorePixels(third, fourth, x, lowerPixels);
     }
-    for (; x < end; ++x) left = BlurSingleCell(row.cells, row.below, row.out, x, left, false);
-    return left;
+    if (x < end) {
+        BlurPairFour(first, second, x, &upper);
+        BlurPairFour(third, fourth, x, &lower);
+    }
+    JoinLefts(upper, lefts);
+    JoinLefts(lower, lefts + 2);
+}
+
+// A last odd row goes alone, the same arithmetic in 128-bit registers: it is
+// one row in hundreds, so it need not be quick.
+void Avx2RunSingle(const BlurRow* rows, int x, int end, uint32_t* lefts) {
+    const BlurRow& row = rows[0];
+    const __m128i lowWeights = _mm256_castsi256_si128(LowWeights());
+    const __m128i highWeights = _mm256_castsi256_si128(HighWeights());
+    const __m128i lowScale = _mm256_castsi256_si128(LowScale());
+    const __m128i highScale = _mm256_castsi256_si128(HighScale());
+    const __m128i zero = _mm_setzero_si128();
+    __m128i spread = SpreadLeft(lefts[0]);
+    for (; x < end; x += 4) {
+        const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.cells + x));
+        const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.cells + x + 1));
+        const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.below + x));
+        __m128i low = _mm_add_epi16(_mm_maddubs_epi16(_mm_unpacklo_epi8(old, below), lowWeights),
+                                    _mm_maddubs_epi16(_mm_unpacklo_epi8(right, zero), lowWeights));
+        __m128i high =
+            _mm_add_epi16(_mm_maddubs_epi16(_mm_unpackhi_epi8(old, below), highWeights),
+                          _mm_maddubs_epi16(_mm_unpackhi_epi8(right, zero), highWeights));
+        low = _mm_add_epi16(low, _mm_slli_si128(low, 8));
+        high = _mm_add_epi16(_mm_add_epi16(high, _mm_slli_si128(high, 8)),
+                             _mm_shuffle_epi32(low, 0xEE));
+        const __m128i newLow = _mm_mulhi_epu16(_mm_add_epi16(low, spread), lowScale);
+        const __m128i newHigh = _mm_mulhi_epu16(_mm_add_epi16(high, spread), highScale);
+        spread = _mm_shuffle_epi32(newHigh, 0xEE);
+        const __m128i cells = _mm_packus_epi16(newLow, newHigh);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row.cells + x), cells);
+        const __m128i pixels = _mm256_castsi256_si128(Pixels(_mm256_castsi128_si256(cells)));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(row.out + x), _mm_packus_epi32(pixels, pixels));
+    }
+    lefts[0] = JoinLeft(spread);
 }
 
 }  // namespace
 
 void BlurHeatFieldAvx2(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    BlurRowPairs(pixels, pitchInPixels, twinkleInterval, Avx2PairSpan, Avx2Span);
+    BlurField(pixels, pitchInPixels, twinkleInterval, Avx2RunQuad, Avx2RunPair, Avx2RunSingle);
     // Leave the upper register halves clean for SSE code that follows.
     _mm256_zeroupper();
 }

@@ -30,14 +30,19 @@ inline uint16_t PackedToRGB565(uint32_t cell) {
                                  ((cell >> 3) & 0x001Fu));
 }
 
+// A candidate cell whose blurred value came out below its old one (compared
+// as whole words: red decides, then green, then blue) flares: every channel
+// becomes (c mod 64) * 4, so a fading dim cell lights up to four times its
+// level, a bright one wraps to some other level, and the top byte clears.
+inline uint32_t Flared(uint32_t old) { return (old & 0x003F3F3Fu) << 2; }
+
 // One cell the slow way, with or without a twinkle. Returns its new value,
 // the next cell's left.
 inline uint32_t BlurSingleCell(uint32_t* row, const uint32_t* below, uint16_t* out, int x,
                                uint32_t left, bool twinkle) {
     const uint32_t old = row[x];
     uint32_t value = BlurCellPacked(old, left, row[x + 1], below[x]);
-    // Whole-word comparison: red decides, then green, then blue.
-    if (twinkle && value < old) value = (old & 0x003F3F3Fu) << 2;
+    if (twinkle && value < old) value = Flared(old);
     row[x] = value;
     out[x] = PackedToRGB565(value);
     return value;
@@ -73,73 +78,111 @@ inline int64_t FirstCandidate(int twinkleInterval) {
     return twinkleInterval > 0 ? static_cast<int64_t>(twinkleInterval) - 1 : INT64_MAX / 2;
 }
 
-// Blurs one row. Span(row, x, end, left) blurs the cells [x, end) of the
-// row, none of them a twinkle candidate, and returns the value of cell
-// end - 1 (left when the span is empty). The candidates themselves are done
-// one by one here: there are one or two per row at the intervals the saver
-// draws, so the wide loops never need to look at them. Takes the row's
-// first candidate and returns the next row's.
-template <typename Span>
-int64_t BlurOneRow(const BlurRow& row, int64_t next, int twinkleInterval, Span span) {
+// Blurs a block of Rows consecutive rows (Rows <= 4) whose first twinkle
+// candidates are given, and returns the first candidate of the row after.
+//
+// Run(rows, x, end, lefts) is the path's wide loop: it blurs the groups of
+// four cells in [x, end) (a multiple of four wide) of every row of the
+// block, storing cells and pixels, row r's left coming in as lefts[r] and
+// going out as its new value of cell end - 1. It knows nothing of twinkles.
+// Every row reads its below before the row under it is written, as the
+// one-cell-at-a-time order demands.
+//
+// A group holding a candidate is run the same way with its old values kept;
+// the flare is then decided here, and only when one fires is the rest of
+// that row's group redone one cell at a time. At the saver's intervals there
+// are one or two candidates per row, so the wide loop hardly ever stops.
+// The cells after the last whole group are done one at a time.
+template <int Rows, typename Run>
+int64_t BlurBlock(const BlurRow* rows, int64_t next, int twinkleInterval, Run run) {
     const int width = screenWidth;
-    uint32_t left = 0;  // the first cell never reads the border
+    const int groupsEnd = width & ~3;
+    const int64_t interval = twinkleInterval;
+    int64_t candidate[Rows];
+    candidate[0] = next;
+    for (int r = 1; r < Rows; ++r) candidate[r] = CandidateInNextRow(candidate[r - 1], interval, width);
+    const int64_t after = CandidateInNextRow(candidate[Rows - 1], interval, width);
+    uint32_t lefts[Rows];
+    for (int r = 0; r < Rows; ++r) lefts[r] = 0;  // the first cell never reads the border
+
     int x = 0;
-    for (; next < width; next += twinkleInterval) {
-        const int candidate = static_cast<int>(next);
-        left = span(row, x, candidate, left);
-        left = BlurSingleCell(row.cells, row.below, row.out, candidate, left, true);
-        x = candidate + 1;
+    while (x < groupsEnd) {
+        int64_t stop = groupsEnd;
+        for (int r = 0; r < Rows; ++r) {
+            const int64_t group = candidate[r] & ~static_cast<int64_t>(3);
+            if (group < stop) stop = group;
+        }
+        if (stop > x) {
+            run(rows, x, static_cast<int>(stop), lefts);
+            x = static_cast<int>(stop);
+            continue;
+        }
+        // A group with at least one candidate in some row: keep the old
+        // values the fix-up may need (a row's below is the next row's old).
+        uint32_t old[Rows][4];
+        unsigned flags[Rows];  // bit i: cell x + i is a candidate
+        for (int r = 0; r < Rows; ++r) {
+            flags[r] = 0;
+            for (; candidate[r] < x + 4; candidate[r] += interval) flags[r] |= 1u << (candidate[r] - x);
+            for (int i = 0; i < 4; ++i) old[r][i] = rows[r].cells[x + i];
+        }
+        run(rows, x, x + 4, lefts);
+        for (int r = 0; r < Rows; ++r) {
+            uint32_t* cells = rows[r].cells;
+            int i = 0;
+            // The wide loop's values hold up to the first candidate that
+            // flares: a candidate that does not flare keeps its value.
+            while (i < 4 && !((flags[r] >> i & 1u) && cells[x + i] < old[r][i])) ++i;
+            if (i == 4) continue;
+            uint32_t left = Flared(old[r][i]);
+            cells[x + i] = left;
+            rows[r].out[x + i] = PackedToRGB565(left);
+            for (++i; i < 4; ++i) {
+                const uint32_t right = i < 3 ? old[r][i + 1] : cells[x + 4];
+                const uint32_t below = r + 1 < Rows ? old[r + 1][i] : rows[r].below[x + i];
+                uint32_t value = BlurCellPacked(old[r][i], left, right, below);
+                if ((flags[r] >> i & 1u) && value < old[r][i]) value = Flared(old[r][i]);
+                cells[x + i] = value;
+                rows[r].out[x + i] = PackedToRGB565(value);
+                left = value;
+            }
+            lefts[r] = left;
+        }
+        x += 4;
     }
-    span(row, x, width, left);
-    return next - width;
+    for (; x < width; ++x) {
+        for (int r = 0; r < Rows; ++r) {
+            const bool twinkle = candidate[r] == x;
+            if (twinkle) candidate[r] += interval;
+            lefts[r] = BlurSingleCell(rows[r].cells, rows[r].below, rows[r].out, x, lefts[r], twinkle);
+        }
+    }
+    return after;
 }
 
-// Blurs the whole visible field one row at a time.
-template <typename Span>
-void BlurRows(uint16_t* pixels, int pitchInPixels, int twinkleInterval, Span span) {
+// Blurs the whole visible field in blocks of four rows, then two, then one,
+// with the path's wide loop for each block size.
+template <typename Run4, typename Run2, typename Run1>
+void BlurField(uint16_t* pixels, int pitchInPixels, int twinkleInterval, Run4 run4, Run2 run2,
+               Run1 run1) {
     if (HeatField == nullptr || pixels == nullptr) return;
-    int64_t next = FirstCandidate(twinkleInterval);
-    for (int y = 0; y < screenHeight; ++y) {
-        next = BlurOneRow(RowAt(pixels, pitchInPixels, y), next, twinkleInterval, span);
-    }
-}
-
-// The same walk two rows at a time, for paths that put a row in each half of
-// a register: PairSpan(top, bottom, x, end, lefts) blurs [x, end) in both
-// rows (top's cells before bottom's at each x, since top reads bottom's old
-// values as its below) and updates lefts[0] and lefts[1]. A cell that is a
-// candidate in either row stops both rows' spans. An odd last row goes
-// through Span alone.
-template <typename PairSpan, typename Span>
-void BlurRowPairs(uint16_t* pixels, int pitchInPixels, int twinkleInterval, PairSpan pairSpan,
-                  Span span) {
-    if (HeatField == nullptr || pixels == nullptr) return;
-    const int width = screenWidth;
     const int height = screenHeight;
     int64_t next = FirstCandidate(twinkleInterval);
+    BlurRow rows[4];
     int y = 0;
-    for (; y + 2 <= height; y += 2) {
-        const BlurRow top = RowAt(pixels, pitchInPixels, y);
-        const BlurRow bottom = RowAt(pixels, pitchInPixels, y + 1);
-        int64_t nextTop = next;
-        int64_t nextBottom = CandidateInNextRow(next, twinkleInterval, width);
-        uint32_t lefts[2] = {0, 0};
-        int x = 0;
-        for (;;) {
-            const int64_t stop = nextTop < nextBottom ? nextTop : nextBottom;
-            const int end = stop < width ? static_cast<int>(stop) : width;
-            pairSpan(top, bottom, x, end, lefts);
-            if (end == width) break;
-            lefts[0] = BlurSingleCell(top.cells, top.below, top.out, end, lefts[0], nextTop == end);
-            lefts[1] = BlurSingleCell(bottom.cells, bottom.below, bottom.out, end, lefts[1],
-                                      nextBottom == end);
-            if (nextTop == end) nextTop += twinkleInterval;
-            if (nextBottom == end) nextBottom += twinkleInterval;
-            x = end + 1;
-        }
-        next = nextBottom - width;
+    for (; y + 4 <= height; y += 4) {
+        for (int r = 0; r < 4; ++r) rows[r] = RowAt(pixels, pitchInPixels, y + r);
+        next = BlurBlock<4>(rows, next, twinkleInterval, run4);
     }
-    if (y < height) BlurOneRow(RowAt(pixels, pitchInPixels, y), next, twinkleInterval, span);
+    if (y + 2 <= height) {
+        for (int r = 0; r < 2; ++r) rows[r] = RowAt(pixels, pitchInPixels, y + r);
+        next = BlurBlock<2>(rows, next, twinkleInterval, run2);
+        y += 2;
+    }
+    if (y < height) {
+        rows[0] = RowAt(pixels, pitchInPixels, y);
+        BlurBlock<1>(rows, next, twinkleInterval, run1);
+    }
 }
 
 }  // namespace

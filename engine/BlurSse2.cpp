@@ -79,34 +79,37 @@ inline __m128i PackPixels(__m128i first, __m128i second) {
     return _mm_xor_si128(_mm_packs_epi32(first, second), _mm_set1_epi16(-0x8000));
 }
 
-uint32_t Sse2Span(const BlurRow& cells, int x, int end, uint32_t left) {
+// The groups of four in [x, end) of one row.
+uint32_t Sse2RunRow(const BlurRow& cells, int x, int end, uint32_t left) {
     uint32_t* row = cells.cells;
     const uint32_t* below = cells.below;
     uint16_t* out = cells.out;
-    if (end - x >= 4) {
-        __m128i leftEven = _mm_set1_epi32(static_cast<int>(left & 0x00FF00FFu));
-        __m128i leftOdd = _mm_set1_epi32(static_cast<int>((left >> 8) & 0x00FF00FFu));
-        for (; x + 8 <= end; x += 8) {
-            const Group first = BlurGroup(row + x, below + x, &leftEven, &leftOdd);
-            const Group second = BlurGroup(row + x + 4, below + x + 4, &leftEven, &leftOdd);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
-                             PackPixels(PixelsLess32768(first), PixelsLess32768(second)));
-        }
-        if (x + 4 <= end) {
-            const Group group = BlurGroup(row + x, below + x, &leftEven, &leftOdd);
-            const __m128i pixels = PixelsLess32768(group);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + x), PackPixels(pixels, pixels));
-            x += 4;
-        }
-        left = static_cast<uint32_t>(_mm_cvtsi128_si32(leftEven)) |
-               (static_cast<uint32_t>(_mm_cvtsi128_si32(leftOdd)) << 8);
+    __m128i leftEven = _mm_set1_epi32(static_cast<int>(left & 0x00FF00FFu));
+    __m128i leftOdd = _mm_set1_epi32(static_cast<int>((left >> 8) & 0x00FF00FFu));
+    for (; x + 8 <= end; x += 8) {
+        const Group first = BlurGroup(row + x, below + x, &leftEven, &leftOdd);
+        const Group second = BlurGroup(row + x + 4, below + x + 4, &leftEven, &leftOdd);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
+                         PackPixels(PixelsLess32768(first), PixelsLess32768(second)));
     }
-    for (; x < end; ++x) left = BlurSingleCell(row, below, out, x, left, false);
-    return left;
+    if (x < end) {
+        const Group group = BlurGroup(row + x, below + x, &leftEven, &leftOdd);
+        const __m128i pixels = PixelsLess32768(group);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + x), PackPixels(pixels, pixels));
+    }
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(leftEven)) |
+           (static_cast<uint32_t>(_mm_cvtsi128_si32(leftOdd)) << 8);
+}
+
+// The wide loop for a block of rows: one row after the other, each finished
+// over the span before the next (its below) is touched.
+template <int Rows>
+void Sse2Run(const BlurRow* rows, int x, int end, uint32_t* lefts) {
+    for (int r = 0; r < Rows; ++r) lefts[r] = Sse2RunRow(rows[r], x, end, lefts[r]);
 }
 
 }  // namespace
 
 void BlurHeatFieldSse2(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    BlurRows(pixels, pitchInPixels, twinkleInterval, Sse2Span);
+    BlurField(pixels, pitchInPixels, twinkleInterval, Sse2Run<4>, Sse2Run<2>, Sse2Run<1>);
 }
