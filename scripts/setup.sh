@@ -3,7 +3,7 @@
 # Idempotent: when everything is present it only checks and returns.
 set -euo pipefail
 
-need_pkgs=(cmake make g++ libgtest-dev libbenchmark-dev
+need_pkgs=(cmake make g++ libgtest-dev googletest libbenchmark-dev
            g++-mingw-w64-i686 g++-mingw-w64-i686-posix mingw-w64-i686-dev
            wine wine32:i386 wine64 xvfb xdotool imagemagick
            fonts-wqy-zenhei locales x11-utils procps)
