@@ -12,29 +12,40 @@ DESKTOP="${GLIMMERAX_DESKTOP:-1024x768}"
 SECONDS_TO_RUN="${GLIMMERAX_SECONDS:-6}"
 mode="${1:-/s}"
 
-if [ -n "${DISPLAY:-}" ]; then
-    exec wine explorer "/desktop=Glimmerax,$DESKTOP" "$SCR" "$@"
+desktop_window() { xdotool search --name '^Glimmerax - ' 2>/dev/null | head -n 1; }
+
+headless=0
+if [ -z "${DISPLAY:-}" ]; then
+    glimmerax_start_xvfb 1280x1024x24 || exit 1
+    trap 'wineserver -k 2>/dev/null; glimmerax_stop_xvfb' EXIT
+    headless=1
 fi
 
-glimmerax_start_xvfb 1280x1024x24 || exit 1
-trap 'wineserver -k 2>/dev/null; glimmerax_stop_xvfb' EXIT
-mkdir -p "$ROOT/out"
-name="$(printf '%s' "$mode" | tr -c 'A-Za-z0-9' '_')"
-shot="$ROOT/out/run${name}.png"
-# The desktop first, as on a real machine, then the saver inside it.
-wine explorer "/desktop=Glimmerax,$DESKTOP" >/dev/null 2>&1 &
-started=$SECONDS
-until xdotool search --name '^Glimmerax - ' >/dev/null 2>&1; do
-    if [ $((SECONDS - started)) -gt 30 ]; then echo "run: no desktop appeared" >&2; exit 1; fi
-    sleep 0.2
-done
-sleep 1
+# The desktop first, as on a real machine (a mode change made while Wine is
+# still sizing a new desktop can be undone), then the saver inside it.
+if [ -z "$(desktop_window)" ]; then
+    wine explorer "/desktop=Glimmerax,$DESKTOP" >/dev/null 2>&1 &
+    started=$SECONDS
+    until [ -n "$(desktop_window)" ]; do
+        if [ $((SECONDS - started)) -gt 30 ]; then echo "run: no desktop appeared" >&2; exit 1; fi
+        sleep 0.2
+    done
+    sleep 1
+fi
+
+if [ $headless = 0 ]; then
+    wine explorer "/desktop=Glimmerax,$DESKTOP" "$SCR" "$@"
+    exit $?
+fi
+
 wine explorer "/desktop=Glimmerax,$DESKTOP" "$SCR" "$@" >/dev/null 2>&1 &
 end=$((SECONDS + SECONDS_TO_RUN))
 while [ $SECONDS -lt $end ]; do sleep 0.5; done
-import -window "$(xdotool search --name "^Glimmerax - " | head -n 1)" "$shot"
+mkdir -p "$ROOT/out"
+name="$(printf '%s' "$mode" | tr -c 'A-Za-z0-9' '_')"
+shot="$ROOT/out/run${name}.png"
+import -window "$(desktop_window)" "$shot"
 echo "screenshot: $shot"
 # End run mode as a user would: a key press.
-window="$(xdotool search --name '^Glimmerax - ' | head -n 1)"
-xdotool windowfocus --sync "$window" 2>/dev/null
+xdotool windowfocus --sync "$(desktop_window)" 2>/dev/null
 xdotool key space
