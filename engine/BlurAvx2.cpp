@@ -1,5 +1,5 @@
-// The blur in 256-bit packed words, two rows at a time; this file alone is
-// built with -mavx2 and runs only where the processor check allows it.
+// The blur in 256-bit packed words, a pair of rows per register; this file
+// alone is built with -mavx2 and runs only where the processor check allows.
 #include <immintrin.h>
 
 #include "engine/Blur.h"
