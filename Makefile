@@ -28,14 +28,15 @@ run: all
 
 test: setup
 	@$(MAKE) --no-print-directory test-native test-win32
+	@bash scripts/test-summary.sh
 
 test-native: configure-native
 	cmake --build $(NATIVE) -j$(JOBS)
-	cd $(NATIVE) && ctest --output-on-failure
+	bash scripts/ctest.sh $(NATIVE)
 
 test-win32: configure-win32
 	cmake --build $(WIN32DIR) -j$(JOBS) --target all glimmerax_wintests
-	cd $(WIN32DIR) && ctest --output-on-failure
+	bash scripts/ctest.sh $(WIN32DIR)
 
 # The Win32 unit tests alone, under Wine.
 wintests: setup configure-win32
