@@ -8,6 +8,16 @@
 #include "engine/Particles.h"
 
 int saverReady = 0;
+void (*saverTimerStarter)(unsigned id, unsigned periodMs) = nullptr;
+void (*saverTimerStopper)(unsigned id) = nullptr;
+
+void StartSaverTimer(unsigned id, unsigned periodMs) {
+    if (saverTimerStarter != nullptr) saverTimerStarter(id, periodMs);
+}
+
+void StopSaverTimer(unsigned id) {
+    if (saverTimerStopper != nullptr) saverTimerStopper(id);
+}
 
 void RenderFrameOn(FrameSurface* surface) {
     SweepParticles();

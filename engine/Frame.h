@@ -24,10 +24,13 @@ const unsigned spawnerTimerId = 1;
 const unsigned midStartTimerId = 100;
 const unsigned midLineTimerId = 101;
 
-// Window timers, started and killed through these two (a Win32 body in the
-// screen saver, a fake in tests). Setting a running id replaces it.
+// Window timers, started and killed through these two. They call the hooks
+// below: the screen saver installs its window timers there, tests a fake.
+// Without a hook they do nothing. Setting a running id replaces it.
 void StartSaverTimer(unsigned id, unsigned periodMs);
 void StopSaverTimer(unsigned id);
+extern void (*saverTimerStarter)(unsigned id, unsigned periodMs);
+extern void (*saverTimerStopper)(unsigned id);
 
 // Hands a timer tick to its owner. Ticks that arrive before run mode has
 // finished setting up (or after it has shut down) are ignored: nothing may

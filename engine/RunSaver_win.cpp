@@ -57,13 +57,17 @@ void Present() {
 
 }  // namespace
 
-void StartSaverTimer(unsigned id, unsigned periodMs) {
+namespace {
+
+void StartWindowTimer(unsigned id, unsigned periodMs) {
     if (saverWindow != nullptr) SetTimer(saverWindow, id, periodMs, SaverTimerProc);
 }
 
-void StopSaverTimer(unsigned id) {
+void StopWindowTimer(unsigned id) {
     if (saverWindow != nullptr) KillTimer(saverWindow, id);
 }
+
+}  // namespace
 
 int OpenLogFile(const char* path) {
     logFile = std::fopen(path, "at+");
@@ -123,6 +127,8 @@ void ShutdownSaver() {
 void BeginRunMode() {
     shutDown = 0;
     saverReady = 0;
+    saverTimerStarter = StartWindowTimer;
+    saverTimerStopper = StopWindowTimer;
 }
 
 int RunSaver() {
