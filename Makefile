@@ -7,7 +7,7 @@ WIN32DIR  := build/win32
 JOBS      ?= 2
 ARGS      ?=
 
-.PHONY: all setup configure-win32 configure-native run test test-native test-win32 wintests bench clean
+.PHONY: all setup soak configure-win32 configure-native run test test-native test-win32 wintests bench clean
 
 all: setup configure-win32
 	cmake --build $(WIN32DIR) --target Glimmerax -j$(JOBS)
@@ -45,6 +45,11 @@ wintests: setup configure-win32
 
 bench: setup
 	@bash scripts/bench.sh
+
+# Not part of `make test`: ten minutes of run mode, memory recorded over time.
+soak: all configure-win32
+	cmake --build $(WIN32DIR) --target glimmerax_probe -j$(JOBS)
+	@bash scripts/soak.sh
 
 clean:
 	rm -rf build/native build/win32 build/bench build/bench-win32 dist out
