@@ -5,6 +5,7 @@
 #include "engine/FrameLogic.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
+#include "engine/MidMessage.h"
 #include "engine/Particles.h"
 
 int saverReady = 0;
@@ -32,7 +33,11 @@ void RenderFrameOn(FrameSurface* surface) {
 
 void DispatchSaverTimer(unsigned id) {
     if (!saverReady) return;
-    if (id == spawnerTimerId) SpawnerTick();
-    // Timers 100 and 101 belong to the middle message, which is shown by a
-    // later version of run mode; until then their ticks change nothing.
+    if (id == spawnerTimerId) {
+        SpawnerTick();
+    } else if (id == midStartTimerId) {
+        MidStartTick();
+    } else if (id == midLineTimerId) {
+        MidLineTick();
+    }
 }

@@ -19,7 +19,9 @@ OverlayPlacement PlaceOverlayText(int cx, int cy, int x, int y, int centred, int
 
 // Finds the pixels of the box (x, y, cx, cy) that show the text colour's exact
 // 16-bit value on the locked surface and writes the colour into their heat
-// field cells. The box is clipped to the screen, the surface and the field.
+// field cells. pixels is the locked surface, at least screenWidth x
+// screenHeight pixels of pitchBytes per row. The box is clipped to the
+// visible screen, so nothing outside the surface or the field is touched.
 void BurnTextIntoField(const uint16_t* pixels, int pitchBytes, int x, int y, int cx, int cy,
                        COLORREF colour);
 
