@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -333,6 +334,7 @@ TEST_F(MidCycle, AutomaticColourIsDrawnAfreshForEachDraw) {
     for (int i = 0; i < 12; ++i) text += "line\r\n";
     BeginRun(text.c_str());
     int differing = 0;
+    std::set<COLORREF> firsts, seconds;
     for (int i = 0; i < 12; ++i) {
         clock.AdvanceTo(5000 + 4000 * static_cast<uint64_t>(i));
         DrawPendingMidLine();
@@ -341,7 +343,11 @@ TEST_F(MidCycle, AutomaticColourIsDrawnAfreshForEachDraw) {
         const DrawCall& second = draws.back();
         EXPECT_NE(first.colour, 0u);
         differing += first.colour != second.colour;
+        firsts.insert(first.colour);
+        seconds.insert(second.colour);
     }
+    EXPECT_GT(firsts.size(), 1u);
+    EXPECT_GT(seconds.size(), 1u);
     // White comes up a third of the time, so a few pairs may match.
     EXPECT_GE(differing, 6);
 }
