@@ -12,6 +12,8 @@
 #include "engine/FrameLogic.h"
 #include "engine/Maths.h"
 #include "engine/MidMessage.h"
+#include "engine/Overlay.h"
+#include "engine/Overlay_win.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"
 #include "engine/Saver_win.h"
@@ -31,6 +33,7 @@ unsigned lastFrameTime = 0;
 unsigned frameRate = 0;
 uint32_t topColour = 0;
 PulseColour pulseColour = {0, 1};
+char topLine[256];
 
 unsigned MillisecondClock() { return timeGetTime(); }
 
@@ -48,6 +51,28 @@ public:
     }
     void Unlock() override { backSurface->Unlock(nullptr); }
 };
+
+// The texts over the frame: the top-left line, the bottom-right text and,
+// once after a middle-message tick, the current middle line again.
+void DrawFrameTexts() {
+    if (Settings.FpsShow) {
+        FormatFpsLine(topLine, sizeof topLine, frameRate, particleCount);
+        DrawOverlayText(topLine, 4, 2, topColour, &Settings.TopFont.logFont, 0, 0);
+    } else {
+        // The user's text is drawn whole and never used as a format.
+        DrawOverlayText(Settings.TopText, 4, 2, topColour, &Settings.TopFont.logFont, 0, 0);
+    }
+
+    COLORREF bottomColour = Settings.BottomFont.Color;
+    if (bottomColour == 0) {
+        pulseColour.Step();
+        bottomColour = pulseColour.value;
+    }
+    DrawOverlayText(Settings.BottomText, screenWidth, screenHeight, bottomColour,
+                    &Settings.BottomFont.logFont, 0, 1);
+
+    DrawPendingMidLine();
+}
 
 void Present() {
     if (primarySurface == nullptr || backSurface == nullptr) return;
@@ -116,8 +141,7 @@ void ShutdownSaver() {
     saverReady = 0;
     CloseLogFile();
     ReleaseEngine();
-    std::free(currentMidLine);
-    currentMidLine = nullptr;
+    ReleaseMidLine();
     HWND window = saverWindow;
     saverWindow = nullptr;
     if (window != nullptr) DestroyWindow(window);
@@ -129,6 +153,7 @@ void BeginRunMode() {
     saverReady = 0;
     saverTimerStarter = StartWindowTimer;
     saverTimerStopper = StopWindowTimer;
+    overlayTextDrawer = DrawOverlayTextOnSurface;
 }
 
 int RunSaver() {
@@ -156,9 +181,7 @@ int RunSaver() {
     }
     presentationRect = PresentationRect(saverWindow);
     StartSaverTimer(spawnerTimerId, 1000);
-    midLinePending = 0;
-    midTextActive = 0;
-    currentMidLine = nullptr;
+    ResetMidMessage();
     topColour = Settings.TopFont.Color != 0 ? Settings.TopFont.Color : RandomColour(-1, -1, -1);
     frameInterval = FrameIntervalFor(Settings.Fps);
     lastFrameTime = timeGetTime();
@@ -184,6 +207,7 @@ int RunSaver() {
         unsigned now = WaitForFrame(MillisecondClock, lastFrameTime, frameInterval);
         frameRate = MeasureFrameRate(lastFrameTime, now);
         RenderFrame();
+        DrawFrameTexts();
         Present();
     }
 }

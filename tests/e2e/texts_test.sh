@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The texts over the fireworks end to end: the frame-rate line at the top
+# left, the bottom-right text, and a two-line middle message whose first line
+# shows at the golden-section height about 5 s after start and then glows
+# upward through the blur. Checked by the colours of the pixels in each box.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_begin texts
+
+# Pixels of one colour family in a box of the picture:
+#   count_pixels FILE W H X Y CONDITION   (CONDITION in ImageMagick -fx terms)
+count_pixels() {
+    convert "$1" -crop "${2}x${3}+${4}+${5}" +repage -fx "$6 ? 1 : 0" -format '%[fx:round(mean*w*h)]' info:
+}
+GREEN='(g>0.9 && r<0.1 && b<0.1)'
+RED='(r>0.9 && g<0.1 && b<0.1)'
+CYAN='(g>0.9 && b>0.9 && r<0.1)'
+CYANISH='(g>0.15 && b>0.15 && r<0.5*g && abs(g-b)<0.15)'
+
+# 640x480; the top-left line in pure green, the bottom text in pure red, the
+# middle lines in cyan; all fonts large and bold so the glyphs are solid.
+{
+    printf '[Set]\r\nResolution=0\r\nFps=30\r\nFpsShow=1\r\nBottomText=Glimmerax\r\n'
+    printf 'MidText=HELLO WORLD|@|SECOND LINE\r\n'
+    for section in TopFont BottomFont MidFont; do
+        case $section in
+            TopFont) height=-22 colour=65280 ;;
+            BottomFont) height=-28 colour=255 ;;
+            MidFont) height=-56 colour=16776960 ;;
+        esac
+        printf '[%s]\r\nlfHeight=%s\r\nlfWeight=800\r\nlfFaceName=Arial\r\nColor=%s\r\n' \
+            "$section" "$height" "$colour"
+    done
+} >"$E2E_DIR/Glimmerax.ini"
+
+shot="$E2E_DIR/texts.png"
+started=0
+top_line_shows() {
+    screenshot_desktop "$shot" || return 1
+    [ "$(count_pixels "$shot" 320 40 0 0 "$GREEN")" -ge 30 ]
+}
+bottom_text_shows() {
+    [ "$(count_pixels "$shot" 240 50 400 430 "$RED")" -ge 30 ]
+}
+# The first middle line, centred: its box starts at (480 - height) * 0.382,
+# about 165 for this font; look in a band around it.
+mid_line_shows() {
+    screenshot_desktop "$shot" || return 1
+    [ "$(count_pixels "$shot" 600 80 20 140 "$CYAN")" -ge 40 ]
+}
+
+e2e_start_in_desktop 1024x768 /s
+if e2e_poll 30 saver_window_found && e2e_poll 10 desktop_size_is 640 480; then
+    started=$SECONDS
+    if e2e_poll 10 top_line_shows; then
+        ok "the frame-rate line shows at the top left in its colour"
+    else
+        fail "no frame-rate line at the top left"
+    fi
+    if bottom_text_shows; then ok "the bottom-right text shows in its colour"; else fail "no bottom-right text"; fi
+    if e2e_poll 15 mid_line_shows; then
+        elapsed=$((SECONDS - started))
+        ok "the first middle line shows at the golden-section height (${elapsed} s after the window)"
+        cp "$shot" "$E2E_DIR/mid-line.png"
+        [ -n "${GLIMMERAX_SHOT_OUT:-}" ] && cp "$shot" "$GLIMMERAX_SHOT_OUT"
+        # The line is burnt into the heat field: later frames show it
+        # glowing and rising above the band where it was drawn.
+        glows_upward() {
+            screenshot_desktop "$shot" || return 1
+            [ "$(count_pixels "$shot" 600 60 20 80 "$CYANISH")" -ge 40 ]
+        }
+        if e2e_poll 5 glows_upward; then
+            ok "later frames show the line glowing upward"
+            cp "$shot" "$E2E_DIR/glow.png"
+        else
+            fail "no glow above the middle line"
+        fi
+    else
+        fail "the first middle line did not show within 15 s"
+    fi
+else
+    fail "run mode did not start"
+fi
+e2e_kill_all
+e2e_finish
