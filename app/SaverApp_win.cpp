@@ -8,6 +8,13 @@
 #include "engine/Random.h"
 #include "engine/Saver_win.h"
 #include "settings/Settings.h"
+#include "ui/SettingsDlg_win.h"
+
+namespace {
+CRocketSaverApp* rocketSaverApp = nullptr;
+}  // namespace
+
+CRocketSaverApp* TheRocketSaverApp() { return rocketSaverApp; }
 
 const char* FirstArgument() {
     if (__argc < 2 || __argv == nullptr) return nullptr;
@@ -39,7 +46,11 @@ int CSSApp::Configure() { return 0; }
 int CSSApp::Preview() { return 1; }
 int CSSApp::RunSaver() { return 0; }
 
-CRocketSaverApp::CRocketSaverApp() {}
+CRocketSaverApp::CRocketSaverApp() { rocketSaverApp = this; }
+
+CRocketSaverApp::~CRocketSaverApp() {
+    if (rocketSaverApp == this) rocketSaverApp = nullptr;
+}
 
 BOOL CRocketSaverApp::InitInstance() {
     AfxEnableControlContainer();
@@ -52,8 +63,15 @@ BOOL CRocketSaverApp::InitInstance() {
     return CSSApp::InitInstance();
 }
 
-// The settings dialog is not built yet: configure mode ends at once.
-int CRocketSaverApp::Configure() { return 0; }
+// The settings dialog, as the main window while it is open. Whichever
+// button closed it, configure mode then ends.
+int CRocketSaverApp::Configure() {
+    CSettingsDlg dialog;
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
+    m_pMainWnd = nullptr;
+    return 0;
+}
 
 // The host's preview window is not drawn on; the process idles in the
 // message loop until the host ends it.

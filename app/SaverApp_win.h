@@ -23,6 +23,7 @@ public:
 class CRocketSaverApp : public CSSApp {
 public:
     CRocketSaverApp();
+    ~CRocketSaverApp() override;
 
     BOOL InitInstance() override;
     int Configure() override;
@@ -31,6 +32,9 @@ public:
 
     CStringArray resolutionNames;  // index = the Resolution setting
 };
+
+// The application object of the process, once it is built; null in tests.
+CRocketSaverApp* TheRocketSaverApp();
 
 // The first command-line argument, or null when there is none.
 const char* FirstArgument();

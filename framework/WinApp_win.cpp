@@ -49,6 +49,8 @@ BOOL CWinApp::Enable3dControls() { return TRUE; }
 
 CWinApp* AfxGetApp() { return theOneApp; }
 
+CWnd* AfxGetMainWnd() { return theOneApp != nullptr ? theOneApp->m_pMainWnd : nullptr; }
+
 HINSTANCE AfxGetInstanceHandle() {
     return theOneApp != nullptr && theOneApp->m_hInstance != nullptr ? theOneApp->m_hInstance
                                                                       : GetModuleHandleA(nullptr);

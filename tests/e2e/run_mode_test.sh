@@ -99,10 +99,26 @@ else
 fi
 stop_run
 
-# 4. Configure mode ends at once (the dialog comes later), with exit code 0.
-(cd "$E2E_DIR" && timeout 60 wine "$E2E_DIR/Glimmerax.scr" /c >/dev/null 2>&1)
-rc=$?
-if [ $rc = 0 ]; then ok "/c ends at once with exit code 0"; else fail "/c ended with $rc"; fi
+# 4. Configure mode opens the settings dialog instead of the run-mode
+#    window; Escape closes it and the process ends with exit code 0.
+settings_dialog() { xdotool search --name '^Glimmerax$' 2>/dev/null | head -n 1; }
+has_settings_dialog() { [ -n "$(settings_dialog)" ]; }
+e2e_start_bare /c
+if e2e_poll 30 has_settings_dialog; then
+    ok "/c opens the settings dialog"
+    dialog="$(settings_dialog)"
+    xdotool windowfocus --sync "$dialog" 2>/dev/null
+    xdotool key --window "$dialog" Escape
+    if e2e_poll 10 saver_gone; then
+        wait "$SAVER_PID" 2>/dev/null
+        rc=$?
+        if [ $rc = 0 ]; then ok "/c ends with exit code 0 once the dialog is closed"; else fail "/c ended with $rc"; fi
+    else
+        fail "/c still running after Escape"
+    fi
+else
+    fail "/c showed no settings dialog"
+fi
 stop_run
 
 # 5. Without a virtual desktop the display mode cannot change: the
