@@ -79,6 +79,7 @@ int BlurPathSupported(BlurPath path) {
         case blurReference: return 1;
         case blurSse2: return CpuHasSse2();
         case blurAvx2: return CpuHasAvx2();
+        case blurAvx512: return CpuHasAvx512Bw();
         default: return 0;
     }
 }
@@ -88,6 +89,7 @@ BlurFunction BlurFunctionFor(BlurPath path) {
         case blurReference: return BlurHeatFieldReference;
         case blurSse2: return BlurHeatFieldSse2;
         case blurAvx2: return BlurHeatFieldAvx2;
+        case blurAvx512: return BlurHeatFieldAvx512;
         default: return nullptr;
     }
 }
@@ -97,11 +99,13 @@ const char* BlurPathName(BlurPath path) {
         case blurReference: return "reference";
         case blurSse2: return "sse2";
         case blurAvx2: return "avx2";
+        case blurAvx512: return "avx512";
         default: return "unknown";
     }
 }
 
 BlurPath BestBlurPath() {
+    if (CpuHasAvx512Bw()) return blurAvx512;
     if (CpuHasAvx2()) return blurAvx2;
     if (CpuHasSse2()) return blurSse2;
     return blurReference;

@@ -22,7 +22,8 @@ enum BlurPath {
     blurReference = 0,  // plain per-channel arithmetic, one cell at a time
     blurSse2 = 1,       // 128-bit packed words
     blurAvx2 = 2,       // 256-bit packed words
-    blurPathCount = 3
+    blurAvx512 = 3,     // 512-bit packed words, byte and word operations
+    blurPathCount = 4
 };
 
 typedef void (*BlurFunction)(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
@@ -30,12 +31,13 @@ typedef void (*BlurFunction)(uint16_t* pixels, int pitchInPixels, int twinkleInt
 void BlurHeatFieldReference(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
 void BlurHeatFieldSse2(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
 void BlurHeatFieldAvx2(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+void BlurHeatFieldAvx512(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
 
 // 1 when this processor (and its operating system) can run the path.
 int BlurPathSupported(BlurPath path);
 // The path's function, or null for an unknown path.
 BlurFunction BlurFunctionFor(BlurPath path);
-// A short lower-case name ("reference", "sse2", "avx2") for reports.
+// A short lower-case name ("reference", "sse2", "avx2", "avx512") for reports.
 const char* BlurPathName(BlurPath path);
 // The path BlurHeatField uses on this machine: the widest one supported.
 BlurPath BestBlurPath();

@@ -44,6 +44,21 @@ int DetectAvx2() {
 #endif
 }
 
+int DetectAvx512Bw() {
+#ifdef GLIMMERAX_X86
+    if (!DetectAvx2()) return 0;
+    // Opmask (bit 5), upper halves of ZMM0-15 (bit 6) and ZMM16-31 (bit 7),
+    // besides the XMM and YMM state.
+    if ((ReadXcr0() & 0xE6) != 0xE6) return 0;
+    unsigned int a = 0, b = 0, c = 0, d = 0;
+    __cpuid_count(7, 0, a, b, c, d);
+    const unsigned int wanted = bit_AVX512F | bit_AVX512BW | bit_AVX512VL;
+    return (b & wanted) == wanted ? 1 : 0;
+#else
+    return 0;
+#endif
+}
+
 }  // namespace
 
 int CpuHasSse2() {
@@ -53,5 +68,10 @@ int CpuHasSse2() {
 
 int CpuHasAvx2() {
     static const int has = DetectAvx2();
+    return has;
+}
+
+int CpuHasAvx512Bw() {
+    static const int has = DetectAvx512Bw();
     return has;
 }

@@ -7,3 +7,6 @@ int CpuHasSse2();
 // 1 when the processor has AVX2 and the operating system saves the 256-bit
 // registers across task switches (without the latter, AVX code faults).
 int CpuHasAvx2();
+// 1 when the processor has AVX-512 F, BW and VL besides AVX2, and the
+// operating system saves the opmask and all 512-bit register state.
+int CpuHasAvx512Bw();

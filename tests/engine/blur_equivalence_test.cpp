@@ -155,7 +155,7 @@ TEST_P(BlurEquivalence, IntervalBelowOne) {
     EXPECT_TRUE(RunsLikeReference(GetParam(), 40, 6, 40, {0, -1, -792}, 0, 77));
 }
 
-INSTANTIATE_TEST_SUITE_P(PackedPaths, BlurEquivalence, ::testing::Values(blurSse2, blurAvx2),
+INSTANTIATE_TEST_SUITE_P(PackedPaths, BlurEquivalence, ::testing::Values(blurSse2, blurAvx2, blurAvx512),
                          [](const ::testing::TestParamInfo<BlurPath>& info) {
                              return std::string(BlurPathName(info.param));
                          });
