@@ -5,9 +5,20 @@
 //   probe OUT acp                  -> the ANSI code page
 //   probe OUT message TITLE        -> the text of a message box with TITLE
 //   probe OUT close CLASS TITLE    -> sends WM_CLOSE to that window
+//   probe OUT controls TITLE       -> one line per control of the dialog
+//                                     TITLE: "ID CLASS enabled|disabled
+//                                     checked|unchecked L T R B TEXT"
+//   probe OUT texts TITLE          -> for every window titled TITLE, the
+//                                     texts of its static controls on one line
+//   probe OUT syscommand TITLE N [L] -> posts WM_SYSCOMMAND N (lParam L) to
+//                                     that window
+//   probe OUT record ARG           -> appends "ARG SHOW" to OUT, SHOW being
+//                                     the show command it was started with
+//                                     (a stand-in for a browser or mail program)
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -22,11 +33,20 @@ std::string ToUtf8(const wchar_t* text) {
     return out;
 }
 
+// Arguments reach the probe in the ANSI code page, not in UTF-8: take them
+// as UTF-8 only when they are valid UTF-8.
 std::wstring FromUtf8(const char* text) {
-    int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    UINT codePage = CP_UTF8;
+    DWORD flags = MB_ERR_INVALID_CHARS;
+    int size = MultiByteToWideChar(codePage, flags, text, -1, nullptr, 0);
+    if (size == 0) {
+        codePage = CP_ACP;
+        flags = 0;
+        size = MultiByteToWideChar(codePage, flags, text, -1, nullptr, 0);
+    }
     if (size <= 1) return std::wstring();
     std::wstring out(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, &out[0], size);
+    MultiByteToWideChar(codePage, flags, text, -1, &out[0], size);
     out.resize(static_cast<size_t>(size - 1));
     return out;
 }
@@ -48,10 +68,74 @@ BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
     return TRUE;
 }
 
+std::string WindowTextOf(HWND window) {
+    // WM_GETTEXT, not GetWindowText: the latter does not ask a window of
+    // another process, and an edit keeps its text to itself.
+    wchar_t text[4096] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
+    std::string out = ToUtf8(text);
+    for (char& c : out) {
+        if (c == '\r') c = '|';
+        if (c == '\n') c = '/';
+    }
+    return out;
+}
+
+BOOL CALLBACK ListControl(HWND child, LPARAM param) {
+    FILE* out = reinterpret_cast<FILE*>(param);
+    wchar_t cls[64] = {};
+    GetClassNameW(child, cls, 64);
+    RECT rect;
+    GetWindowRect(child, &rect);
+    DWORD_PTR checked = 0;
+    SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &checked);
+    std::fprintf(out, "%d %s %s %s %ld %ld %ld %ld %s\n", GetDlgCtrlID(child), ToUtf8(cls).c_str(),
+                 IsWindowEnabled(child) ? "enabled" : "disabled",
+                 lstrcmpiW(cls, L"Button") == 0 && checked == BST_CHECKED ? "checked" : "unchecked", rect.left,
+                 rect.top, rect.right, rect.bottom, WindowTextOf(child).c_str());
+    return TRUE;
+}
+
+struct TextsSearch {
+    std::wstring title;
+    FILE* out;
+};
+
+BOOL CALLBACK CollectStatics(HWND child, LPARAM param) {
+    std::string* line = reinterpret_cast<std::string*>(param);
+    wchar_t cls[64] = {};
+    GetClassNameW(child, cls, 64);
+    if (lstrcmpiW(cls, L"Static") == 0) *line += WindowTextOf(child) + " ";
+    return TRUE;
+}
+
+BOOL CALLBACK ListTexts(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<TextsSearch*>(param);
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    if (search->title != title) return TRUE;
+    std::string line;
+    EnumChildWindows(window, CollectStatics, reinterpret_cast<LPARAM>(&line));
+    std::fprintf(search->out, "%s\n", line.c_str());
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
+    if (std::strcmp(argv[2], "record") == 0) {
+        FILE* log = std::fopen(argv[1], "ab");
+        if (log == nullptr) return 2;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        GetStartupInfoA(&startup);
+        int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
+        std::fprintf(log, "%s %d\n", argc >= 4 ? argv[3] : "", show);
+        std::fclose(log);
+        return 0;
+    }
     FILE* out = std::fopen(argv[1], "wb");
     if (out == nullptr) return 2;
     const char* what = argv[2];
@@ -89,6 +173,26 @@ int main(int argc, char** argv) {
         } else {
             PostMessageW(window, WM_CLOSE, 0, 0);
             std::fprintf(out, "closed\n");
+        }
+    } else if (std::strcmp(what, "controls") == 0 && argc >= 4) {
+        HWND dialog = FindWindowW(L"#32770", FromUtf8(argv[3]).c_str());
+        if (dialog == nullptr) {
+            std::fprintf(out, "none\n");
+            rc = 1;
+        } else {
+            EnumChildWindows(dialog, ListControl, reinterpret_cast<LPARAM>(out));
+        }
+    } else if (std::strcmp(what, "texts") == 0 && argc >= 4) {
+        TextsSearch search{FromUtf8(argv[3]), out};
+        EnumWindows(ListTexts, reinterpret_cast<LPARAM>(&search));
+    } else if (std::strcmp(what, "syscommand") == 0 && argc >= 5) {
+        HWND window = FindWindowW(nullptr, FromUtf8(argv[3]).c_str());
+        if (window == nullptr) {
+            rc = 1;
+        } else {
+            LPARAM lParam = argc >= 6 ? static_cast<LPARAM>(std::strtoul(argv[5], nullptr, 0)) : 0;
+            PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)), lParam);
+            std::fprintf(out, "posted\n");
         }
     } else {
         rc = 2;
