@@ -112,43 +112,46 @@ int64_t BlurBlock(const BlurRow* rows, int64_t next, int twinkleInterval, Run ru
             const int64_t group = candidate[r] & ~static_cast<int64_t>(3);
             if (group < stop) stop = group;
         }
-        if (stop > x) {
-            run(rows, x, static_cast<int>(stop), lefts);
-            x = static_cast<int>(stop);
-            continue;
+        if (stop >= groupsEnd) {
+            run(rows, x, groupsEnd, lefts);
+            x = groupsEnd;
+            break;
         }
-        // A group with at least one candidate in some row: keep the old
-        // values the fix-up may need (a row's below is the next row's old).
+        // The group at stop holds a candidate in some row. Keep the old
+        // values the fix-up may need (a row's below is the next row's old),
+        // then let the wide loop run on through that group in the same call.
+        const int at = static_cast<int>(stop);
         uint32_t old[Rows][4];
-        unsigned flags[Rows];  // bit i: cell x + i is a candidate
+        unsigned flags[Rows];  // bit i: cell at + i is a candidate
         for (int r = 0; r < Rows; ++r) {
             flags[r] = 0;
-            for (; candidate[r] < x + 4; candidate[r] += interval) flags[r] |= 1u << (candidate[r] - x);
-            for (int i = 0; i < 4; ++i) old[r][i] = rows[r].cells[x + i];
+            for (; candidate[r] < at + 4; candidate[r] += interval) flags[r] |= 1u << (candidate[r] - at);
+            for (int i = 0; i < 4; ++i) old[r][i] = rows[r].cells[at + i];
         }
-        run(rows, x, x + 4, lefts);
+        run(rows, x, at + 4, lefts);
         for (int r = 0; r < Rows; ++r) {
+            if (flags[r] == 0) continue;
             uint32_t* cells = rows[r].cells;
             int i = 0;
             // The wide loop's values hold up to the first candidate that
             // flares: a candidate that does not flare keeps its value.
-            while (i < 4 && !((flags[r] >> i & 1u) && cells[x + i] < old[r][i])) ++i;
+            while (i < 4 && !((flags[r] >> i & 1u) && cells[at + i] < old[r][i])) ++i;
             if (i == 4) continue;
             uint32_t left = Flared(old[r][i]);
-            cells[x + i] = left;
-            rows[r].out[x + i] = PackedToRGB565(left);
+            cells[at + i] = left;
+            rows[r].out[at + i] = PackedToRGB565(left);
             for (++i; i < 4; ++i) {
-                const uint32_t right = i < 3 ? old[r][i + 1] : cells[x + 4];
-                const uint32_t below = r + 1 < Rows ? old[r + 1][i] : rows[r].below[x + i];
+                const uint32_t right = i < 3 ? old[r][i + 1] : cells[at + 4];
+                const uint32_t below = r + 1 < Rows ? old[r + 1][i] : rows[r].below[at + i];
                 uint32_t value = BlurCellPacked(old[r][i], left, right, below);
                 if ((flags[r] >> i & 1u) && value < old[r][i]) value = Flared(old[r][i]);
-                cells[x + i] = value;
-                rows[r].out[x + i] = PackedToRGB565(value);
+                cells[at + i] = value;
+                rows[r].out[at + i] = PackedToRGB565(value);
                 left = value;
             }
             lefts[r] = left;
         }
-        x += 4;
+        x = at + 4;
     }
     for (; x < width; ++x) {
         for (int r = 0; r < Rows; ++r) {
