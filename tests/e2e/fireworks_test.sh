@@ -26,7 +26,7 @@ shows_fireworks() {
 
 e2e_ini "Resolution=0" "Fps=30"
 e2e_start_in_desktop 1024x768 /s
-if e2e_poll 30 saver_window_found && e2e_poll 10 desktop_size_is 640 480; then
+if e2e_poll 30 saver_window_found && e2e_poll 30 desktop_size_is 640 480; then
     # Rockets take two to three seconds to climb and burst: look again each
     # second until the bursts show, for at most half a minute.
     if e2e_poll 30 shows_fireworks; then
@@ -38,7 +38,7 @@ if e2e_poll 30 saver_window_found && e2e_poll 10 desktop_size_is 640 480; then
     echo "  top-left corner brightest value $corners"
     [ -n "${GLIMMERAX_SHOT_OUT:-}" ] && cp "$shot" "$GLIMMERAX_SHOT_OUT"
 else
-    fail "run mode did not start"
+    fail "run mode did not start: desktop $(desktop_size), inside $(probe_desktop screen), error box: $(probe_desktop message Error)"
 fi
 e2e_kill_all
 e2e_finish

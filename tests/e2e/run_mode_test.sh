@@ -20,7 +20,7 @@ e2e_ini "Resolution=0"
 for args in "" "/s" "-s" "/S" "/C" "--c"; do
     # shellcheck disable=SC2086
     if start_run $args; then
-        if e2e_poll 10 desktop_size_is 640 480; then
+        if e2e_poll 30 desktop_size_is 640 480; then
             ok "run mode for '$args': window rippleful/Particle, desktop 640x480"
         else
             fail "run mode for '$args': desktop is $(desktop_size), not 640x480 (inside: $(probe_desktop screen); error box: $(probe_desktop message Error))"
@@ -33,7 +33,7 @@ for args in "" "/s" "-s" "/S" "/C" "--c"; do
 done
 
 e2e_ini "Resolution=3"
-if start_run /s && e2e_poll 10 desktop_size_is 1280 1024; then
+if start_run /s && e2e_poll 30 desktop_size_is 1280 1024; then
     ok "Resolution 3 switches the desktop to 1280x1024"
     probe="$(probe_desktop window rippleful Particle)"
     case "$probe" in
@@ -51,7 +51,9 @@ e2e_ini "Resolution=0"
 end_with() {
     local what="$1"
     shift
-    if ! start_run /s; then
+    # Set-up has finished once the mode has changed: only then is the
+    # frame loop there to take the input.
+    if ! start_run /s || ! e2e_poll 30 desktop_size_is 640 480; then
         fail "$what: run mode did not start"
         stop_run
         return

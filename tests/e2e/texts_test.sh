@@ -49,7 +49,7 @@ mid_line_shows() {
 }
 
 e2e_start_in_desktop 1024x768 /s
-if e2e_poll 30 saver_window_found && e2e_poll 10 desktop_size_is 640 480; then
+if e2e_poll 30 saver_window_found && e2e_poll 30 desktop_size_is 640 480; then
     started=$SECONDS
     if e2e_poll 10 top_line_shows; then
         ok "the frame-rate line shows at the top left in its colour"
