@@ -10,6 +10,6 @@ sed -E 's/^[0-9]+: //' ctest.log |
     grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|^(ok|FAIL): |^[0-9]+ passed, [0-9]+ failed$|^\[==========\] [0-9]+ tests? from [0-9]+ test (suite|case)s? ran'
 if [ $rc != 0 ]; then
     echo "---- ctest failed; the failing output:"
-    grep -E -B2 -A20 'FAIL|Failure|\*\*\*Failed|Timeout' ctest.log | head -n 300
+    grep -E -B2 -A20 '(^|: )FAIL: |Failure$|\[  FAILED  \]|\*\*\*(Failed|Timeout)' ctest.log | head -n 300
 fi
 exit $rc
