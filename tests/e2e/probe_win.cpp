@@ -10,6 +10,8 @@
 //                                     checked|unchecked L T R B TEXT"
 //   probe OUT texts TITLE          -> for every window titled TITLE, the
 //                                     texts of its static controls on one line
+//   probe OUT capture TITLE        -> the id of the control of that window's
+//                                     thread holding the mouse, 0 for none
 //   probe OUT syscommand TITLE N [L] -> posts WM_SYSCOMMAND N (lParam L) to
 //                                     that window
 //   probe OUT record ARG           -> appends "ARG SHOW" to OUT, SHOW being
@@ -185,6 +187,18 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(what, "texts") == 0 && argc >= 4) {
         TextsSearch search{FromUtf8(argv[3]), out};
         EnumWindows(ListTexts, reinterpret_cast<LPARAM>(&search));
+    } else if (std::strcmp(what, "capture") == 0 && argc >= 4) {
+        // The control of the dialog's thread that holds the mouse, by id.
+        HWND dialog = FindWindowW(nullptr, FromUtf8(argv[3]).c_str());
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        if (dialog == nullptr ||
+            !GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info)) {
+            std::fprintf(out, "none\n");
+            rc = 1;
+        } else {
+            std::fprintf(out, "%d\n", info.hwndCapture != nullptr ? GetDlgCtrlID(info.hwndCapture) : 0);
+        }
     } else if (std::strcmp(what, "syscommand") == 0 && argc >= 5) {
         HWND window = FindWindowW(nullptr, FromUtf8(argv[3]).c_str());
         if (window == nullptr) {
