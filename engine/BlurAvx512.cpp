@@ -25,8 +25,8 @@ namespace {
 // is its old shifted by one cell within each lane, the next group's first
 // cell coming in behind, and its below is the old of the next lane, only the
 // lowest row's below coming from memory. The olds themselves come eight
-// cells of a row at a time, two rows to a register, and one two-register
-// permute per group puts each group's four rows into the four lanes.
+// cells of a row at a time, two rows to a register, and one lane shuffle
+// per group puts each group's four rows into the four lanes.
 //
 // Blocks of fewer than four rows put their rows in the top lanes and copies
 // of the first row below them; the copies' results are never stored.
@@ -77,10 +77,12 @@ inline __m512i Rows8(const uint32_t* top, const uint32_t* bottom) {
     const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bottom));
     return _mm512_inserti64x4(_mm512_castsi256_si512(first), second, 1);
 }
-// Which 64-bit elements of two such registers make the group of the first
-// four cells of each row, and of the last four.
-inline __m512i FirstHalves() { return _mm512_setr_epi64(0, 1, 4, 5, 8, 9, 12, 13); }
-inline __m512i SecondHalves() { return _mm512_setr_epi64(2, 3, 6, 7, 10, 11, 14, 15); }
+// Which 128-bit lanes of two such registers make the group of the first four
+// cells of each row (lanes 0 and 2 of each), and of the last four (1 and 3).
+// The lane shuffle leaves its sources intact, where a two-register permute
+// would overwrite one and cost a copy.
+const int firstHalves = 0 | 2 << 2 | 0 << 4 | 2 << 6;
+const int secondHalves = 1 | 3 << 2 | 1 << 4 | 3 << 6;
 
 // One group of every lane: old is its four cells, next the four after them
 // (the source of the last cell's right), under the cells below the lowest
@@ -109,22 +111,32 @@ inline __m512i BlurGroup(__m512i old, __m512i next, __m128i under, __m512i* left
     return _mm512_packus_epi16(newLow, newHigh);
 }
 
-// Stores lanes 4 - Rows .. 3 of a register, 16 bytes each, to the rows.
-template <int Rows>
-inline void StoreLanes(__m512i value, uint32_t* const* rowCells, int x) {
-    const __m256i low = _mm512_castsi512_si256(value);
-    const __m256i high = _mm512_extracti64x4_epi64(value, 1);
-    __m128i* at[4];
-    for (int r = 0; r < Rows; ++r) at[4 - Rows + r] = reinterpret_cast<__m128i*>(rowCells[r] + x);
-    if (Rows == 4) _mm_storeu_si128(at[0], _mm256_castsi256_si128(low));
-    if (Rows >= 3) _mm_storeu_si128(at[1], _mm256_extracti128_si256(low, 1));
-    if (Rows >= 2) _mm_storeu_si128(at[2], _mm256_castsi256_si128(high));
-    _mm_storeu_si128(at[3], _mm256_extracti128_si256(high, 1));
+// One 128-bit lane of a register to memory, extracted by the store itself:
+// that form takes no shuffle port, which the arithmetic keeps busy. The
+// compiler extracts from a 512-bit register into another register first, so
+// the store is spelled out.
+template <int Lane>
+inline void StoreLane(void* at, __m512i value) {
+    __m128i* to = static_cast<__m128i*>(at);
+    if (Lane == 0) {
+        _mm_storeu_si128(to, _mm512_castsi512_si128(value));
+    } else {
+        asm("vextracti32x4 %[lane], %[value], %[to]"
+            : [to] "=m"(*to)
+            : [value] "v"(value), [lane] "i"(Lane));
+    }
 }
 
-template <int Rows>
-inline void StorePixelLanes(__m512i value, uint16_t* const* rowOut, int x) {
-    StoreLanes<Rows>(value, reinterpret_cast<uint32_t* const*>(rowOut), x / 2);
+// Stores lanes 4 - Rows .. 3 of a register, 16 bytes each, at element x of
+// the rows (cells or pixels).
+template <int Rows, typename Element>
+inline void StoreLanes(__m512i value, Element* const* rows, int x) {
+    Element* at[4];
+    for (int r = 0; r < Rows; ++r) at[4 - Rows + r] = rows[r] + x;
+    if (Rows == 4) StoreLane<0>(at[0], value);
+    if (Rows >= 3) StoreLane<1>(at[1], value);
+    if (Rows >= 2) StoreLane<2>(at[2], value);
+    StoreLane<3>(at[3], value);
 }
 
 // Four pixels of each row (a group's worth) from the low half of each lane.
@@ -173,14 +185,14 @@ void Avx512Run(const BlurRow* rows, int x, int end, uint32_t* lefts) {
         // register, then regrouped so that each register holds one group.
         const __m512i upper = Rows8(lanes.cells[0] + x + 4, lanes.cells[1] + x + 4);
         const __m512i lower = Rows8(lanes.cells[2] + x + 4, lanes.cells[3] + x + 4);
-        const __m512i second = _mm512_permutex2var_epi64(upper, FirstHalves(), lower);
-        const __m512i third = _mm512_permutex2var_epi64(upper, SecondHalves(), lower);
+        const __m512i second = _mm512_shuffle_i64x2(upper, lower, firstHalves);
+        const __m512i third = _mm512_shuffle_i64x2(upper, lower, secondHalves);
         const __m512i first = BlurGroup(old, second, Load128(under + x), &left);
         const __m512i secondCells = BlurGroup(second, third, Load128(under + x + 4), &left);
         old = third;
         StoreLanes<Rows>(first, rowCells, x);
         StoreLanes<Rows>(secondCells, rowCells, x + 4);
-        StorePixelLanes<Rows>(_mm512_packus_epi32(Pixels(first), Pixels(secondCells)), rowOut, x);
+        StoreLanes<Rows>(_mm512_packus_epi32(Pixels(first), Pixels(secondCells)), rowOut, x);
     }
     if (x < end) {
         const __m512i cells = BlurGroup(old, Gather(lanes, x + 4), Load128(under + x), &left);
