@@ -73,12 +73,7 @@ COLORREF MidLineColour() {
 void MidStartTick() {
     StartSaverTimer(midLineTimerId, 4000);
     // The settings keep MidText terminated; the bound is for safety only.
-    const void* end = std::memchr(Settings.MidText, '\0', sizeof Settings.MidText);
-    size_t length = end != nullptr ? static_cast<const char*>(end) - Settings.MidText
-                                   : sizeof Settings.MidText - 1;
-    if (length > sizeof midWorkText - 1) length = sizeof midWorkText - 1;
-    std::memcpy(midWorkText, Settings.MidText, length);
-    midWorkText[length] = '\0';
+    CopyFieldBounded(midWorkText, sizeof midWorkText, Settings.MidText, sizeof Settings.MidText);
     midTextActive = 1;
     StopSaverTimer(midStartTimerId);
 }

@@ -178,9 +178,7 @@ void WriteNumber(ProfileStore& store, const char* section, const char* key, int3
 
 void WriteLineText(ProfileStore& store, const char* key, const char* field, size_t fieldSize) {
     char buffer[sizeof(Settings.TopText)];
-    size_t length = FitLength(field, FieldLength(field, fieldSize), fieldSize - 1);
-    std::memcpy(buffer, field, length);
-    buffer[length] = '\0';
+    CopyFieldBounded(buffer, sizeof buffer, field, fieldSize);
     store.WriteString(kSetSection, key, buffer);
 }
 
@@ -225,10 +223,7 @@ void WriteFont(ProfileStore& store, const char* section, const TextStyle& style)
     WriteNumber(store, section, "lfQuality", static_cast<uint8_t>(font.lfQuality));
     WriteNumber(store, section, "lfPitchAndFamily", static_cast<uint8_t>(font.lfPitchAndFamily));
     char face[sizeof font.lfFaceName];
-    size_t length = FitLength(font.lfFaceName, FieldLength(font.lfFaceName, sizeof face),
-                              sizeof face - 1);
-    std::memcpy(face, font.lfFaceName, length);
-    face[length] = '\0';
+    CopyFieldBounded(face, sizeof face, font.lfFaceName, sizeof font.lfFaceName);
     store.WriteString(section, "lfFaceName", face);
     // Written as the signed number the file has always held.
     WriteNumber(store, section, "Color", static_cast<int32_t>(style.Color));
@@ -236,11 +231,23 @@ void WriteFont(ProfileStore& store, const char* section, const TextStyle& style)
 
 }  // namespace
 
-size_t CopyTextBounded(char* dest, size_t destSize, const char* text) {
-    size_t length = FitLength(text, std::strlen(text), destSize - 1);
+namespace {
+
+size_t CopyBounded(char* dest, size_t destSize, const char* text, size_t length) {
+    length = FitLength(text, length, destSize - 1);
     std::memset(dest, 0, destSize);
     std::memcpy(dest, text, length);
     return length;
+}
+
+}  // namespace
+
+size_t CopyTextBounded(char* dest, size_t destSize, const char* text) {
+    return CopyBounded(dest, destSize, text, std::strlen(text));
+}
+
+size_t CopyFieldBounded(char* dest, size_t destSize, const char* field, size_t fieldSize) {
+    return CopyBounded(dest, destSize, field, FieldLength(field, fieldSize));
 }
 
 int BuildIniPath(const char* modulePath, unsigned long copied, unsigned long capacity,

@@ -68,6 +68,9 @@ void DeriveScreenSizes();
 // pair is split, and fills the rest of dest with zeros. Returns the number of
 // bytes copied.
 size_t CopyTextBounded(char* dest, size_t destSize, const char* text);
+// The same for a fixed-size field (fieldSize bytes) that may lack its
+// terminator: never reads past the field.
+size_t CopyFieldBounded(char* dest, size_t destSize, const char* field, size_t fieldSize);
 
 // Builds "<folder of modulePath>Glimmerax.ini" into out. modulePath and
 // copied are what the module-name query gave for a buffer of capacity bytes.
