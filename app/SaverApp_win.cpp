@@ -1,9 +1,6 @@
 // Start-up: the resolution list, the settings, then one of the three modes.
 #include "app/SaverApp_win.h"
 
-#include <cstdlib>
-#include <ctime>
-
 #include "app/Switch.h"
 #include "engine/Random.h"
 #include "engine/Saver_win.h"
@@ -24,8 +21,7 @@ const char* FirstArgument() {
 CSSApp::CSSApp() : CWinApp(nullptr) {
     // The C runtime's generator for anything that asks it, and the engine's
     // own generator, which every draw of the fireworks goes through.
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    SeedRandom(static_cast<uint32_t>(std::time(nullptr)));
+    SeedRandomFromTime();
 }
 
 BOOL CSSApp::InitInstance() {

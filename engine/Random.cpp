@@ -2,6 +2,9 @@
 // classic C runtime constants, so every build draws the same sequence.
 #include "engine/Random.h"
 
+#include <cstdlib>
+#include <ctime>
+
 namespace {
 
 // Unseeded, the generator behaves as if seeded with 1, like rand().
@@ -10,6 +13,12 @@ uint32_t randomState = 1;
 }  // namespace
 
 void SeedRandom(uint32_t seed) { randomState = seed; }
+
+void SeedRandomFromTime() {
+    const std::time_t now = std::time(nullptr);
+    std::srand(static_cast<unsigned>(now));
+    SeedRandom(static_cast<uint32_t>(now));
+}
 
 int NextRandom() {
     // Unsigned 32-bit arithmetic wraps the same way on every compiler and

@@ -6,4 +6,6 @@
 #include <cstdint>
 
 void SeedRandom(uint32_t seed);
+// Seeds both this generator and the C runtime's with the current time.
+void SeedRandomFromTime();
 int NextRandom();  // 0..32767

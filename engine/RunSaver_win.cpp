@@ -4,9 +4,6 @@
 #include <ddraw.h>
 #include <mmsystem.h>
 
-#include <cstdlib>
-#include <ctime>
-
 #include "engine/Engine.h"
 #include "engine/Frame.h"
 #include "engine/FrameLogic.h"
@@ -166,8 +163,7 @@ int RunSaver() {
         CloseLogFile();
         return 0;
     }
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    SeedRandom(static_cast<uint32_t>(std::time(nullptr)));
+    SeedRandomFromTime();
     if (!CreateSaverWindow(AfxGetInstanceHandle())) {
         CloseLogFile();
         ReleaseEngine();
