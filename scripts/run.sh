@@ -34,11 +34,11 @@ if [ -z "$(desktop_window)" ]; then
 fi
 
 if [ $headless = 0 ]; then
-    wine explorer "/desktop=Glimmerax,$DESKTOP" "$SCR" "$@"
+    wine explorer /desktop=Glimmerax "$SCR" "$@"
     exit $?
 fi
 
-wine explorer "/desktop=Glimmerax,$DESKTOP" "$SCR" "$@" >/dev/null 2>&1 &
+wine explorer /desktop=Glimmerax "$SCR" "$@" >/dev/null 2>&1 &
 end=$((SECONDS + SECONDS_TO_RUN))
 while [ $SECONDS -lt $end ]; do sleep 0.5; done
 mkdir -p "$ROOT/out"

@@ -86,7 +86,9 @@ e2e_start_in_desktop() {
         wine explorer "/desktop=$E2E_DESKTOP,$size" >/dev/null 2>&1 &
         e2e_poll 30 desktop_size_is "${size%x*}" "${size#*x}" || echo "no desktop of $size" >&2
     fi
-    (cd "$E2E_DIR" && exec wine explorer "/desktop=$E2E_DESKTOP,$size" "$E2E_DIR/Glimmerax.scr" "$@" \
+    # Joined by name only: naming the size again would have Wine size the
+    # desktop once more, which can land after the saver's own mode change.
+    (cd "$E2E_DIR" && exec wine explorer "/desktop=$E2E_DESKTOP" "$E2E_DIR/Glimmerax.scr" "$@" \
         >"$E2E_DIR/wine.log" 2>&1) &
     SAVER_PID=$!
 }
