@@ -80,6 +80,7 @@ int BlurPathSupported(BlurPath path) {
         case blurSse2: return CpuHasSse2();
         case blurAvx2: return CpuHasAvx2();
         case blurAvx512: return CpuHasAvx512Bw();
+        case blurAvx512Vbmi: return CpuHasAvx512Vbmi();
         default: return 0;
     }
 }
@@ -90,6 +91,7 @@ BlurFunction BlurFunctionFor(BlurPath path) {
         case blurSse2: return BlurHeatFieldSse2;
         case blurAvx2: return BlurHeatFieldAvx2;
         case blurAvx512: return BlurHeatFieldAvx512;
+        case blurAvx512Vbmi: return BlurHeatFieldAvx512Vbmi;
         default: return nullptr;
     }
 }
@@ -100,11 +102,13 @@ const char* BlurPathName(BlurPath path) {
         case blurSse2: return "sse2";
         case blurAvx2: return "avx2";
         case blurAvx512: return "avx512";
+        case blurAvx512Vbmi: return "avx512vbmi";
         default: return "unknown";
     }
 }
 
 BlurPath BestBlurPath() {
+    if (CpuHasAvx512Vbmi()) return blurAvx512Vbmi;
     if (CpuHasAvx512Bw()) return blurAvx512;
     if (CpuHasAvx2()) return blurAvx2;
     if (CpuHasSse2()) return blurSse2;

@@ -22,8 +22,9 @@ enum BlurPath {
     blurReference = 0,  // plain per-channel arithmetic, one cell at a time
     blurSse2 = 1,       // 128-bit packed words
     blurAvx2 = 2,       // 256-bit packed words
-    blurAvx512 = 3,     // 512-bit packed words, byte and word operations
-    blurPathCount = 4
+    blurAvx512 = 3,     // 512-bit registers: byte averages down columns of sixteen rows
+    blurAvx512Vbmi = 4, // the same with the pixels made by bit-field gathers
+    blurPathCount = 5
 };
 
 typedef void (*BlurFunction)(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
@@ -32,12 +33,14 @@ void BlurHeatFieldReference(uint16_t* pixels, int pitchInPixels, int twinkleInte
 void BlurHeatFieldSse2(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
 void BlurHeatFieldAvx2(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
 void BlurHeatFieldAvx512(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+void BlurHeatFieldAvx512Vbmi(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
 
 // 1 when this processor (and its operating system) can run the path.
 int BlurPathSupported(BlurPath path);
 // The path's function, or null for an unknown path.
 BlurFunction BlurFunctionFor(BlurPath path);
-// A short lower-case name ("reference", "sse2", "avx2", "avx512") for reports.
+// A short lower-case name ("reference", "sse2", "avx2", "avx512",
+// "avx512vbmi") for reports.
 const char* BlurPathName(BlurPath path);
 // The path BlurHeatField uses on this machine: the widest one supported.
 BlurPath BestBlurPath();

@@ -104,8 +104,8 @@ inline __m512i BlurGroup(__m512i old, __m512i next, __m128i under, __m512i* left
     low = _mm512_add_epi16(_mm512_add_epi16(low, _mm512_bslli_epi128(low, 8)), *left);
     high = _mm512_add_epi16(_mm512_add_epi16(high, _mm512_bslli_epi128(high, 8)),
                             _mm512_shuffle_epi32(low, _MM_PERM_DCDC));
-    const __m512i newLow = _mm512_mulhi_epu16(low, LowScale());
-    const __m512i newHigh = _mm512_mulhi_epu16(high, HighScale());
+    const __m512i newLow = _mm512_srlv_epi16(low, _mm512_set4_epi32(0x00040004, 0x00040004, 0x00020002, 0x00020002));
+    const __m512i newHigh = _mm512_srlv_epi16(high, _mm512_set4_epi32(0x00080008, 0x00080008, 0x00060006, 0x00060006));
     *left = _mm512_shuffle_epi32(newHigh, _MM_PERM_DCDC);
     // Every word is at most 255 again, so the bytes go back unsaturated.
     return _mm512_packus_epi16(newLow, newHigh);
@@ -125,6 +125,12 @@ inline void StoreLane(void* at, __m512i value) {
             : [to] "=m"(*to)
             : [value] "v"(value), [lane] "i"(Lane));
     }
+}
+
+// The upper 256 bits of a register to memory, extracted by the store.
+inline void StoreHalf(void* at, __m512i value) {
+    __m256i* to = static_cast<__m256i*>(at);
+    asm("vextracti64x4 $1, %[value], %[to]" : [to] "=m"(*to) : [value] "v"(value));
 }
 
 // Stores lanes 4 - Rows .. 3 of a register, 16 bytes each, at element x of
@@ -205,10 +211,351 @@ void Avx512Run(const BlurRow* rows, int x, int end, uint32_t* lefts) {
     for (int r = 0; r < Rows; ++r) lefts[r] = JoinLeft(lane[4 - Rows + r]);
 }
 
+
+// ---------------------------------------------------------------------------
+// Sixteen rows at a time, one register per column.
+//
+// Turned on its side, the blur is easy: a register holding cell x of sixteen
+// rows (row r in element r) needs, for its new value, the old column x, the
+// old column x + 1 (right), the old column x shifted by one row (below) and
+// the new column x - 1 (left). Every row's chain then runs down the columns
+// in step, and the only price is turning blocks of cells into columns and
+// back, which takes in-lane shuffles, not arithmetic.
+//
+// Each channel's new value, floor((old + right + below + left) / 4), comes
+// out of byte averages without widening. With h1 = floor((old + right) / 2),
+// h2 = floor((below + left) / 2) and e = 1 when both those sums are odd,
+//   new = floor((h1 + e + h2) / 2),
+// and h1 + e never passes 255 (h1 is 255 only when old and right are both
+// 255, and then their sum is even). The processor's byte average rounds up;
+// on complemented bytes it rounds down: floor((a + b) / 2) is
+// ~avg(~a, ~b). So the columns are complemented once as they come in, the
+// chain runs on complements throughout (~(h1 + e) is ~h1 - e), and the new
+// values are complemented once on the way out.
+
+const int columnRows = 16;
+// The column blocks keep some twenty-five 512-bit registers busy; a 32-bit
+// program has eight, and there the four-row loop is the quicker.
+#if defined(__x86_64__) || defined(_M_X64)
+const bool columnBlocks = true;
+#else
+const bool columnBlocks = false;
+#endif
+// The widest screen the column blocks take (the row under a block is kept
+// complemented on the stack); wider ones go four rows at a time.
+const int columnMaxWidth = 4096;
+
+inline __m512i Complement(__m512i v) { return _mm512_ternarylogic_epi32(v, v, v, 0x55); }
+
+// (a ^ b) & c, bit by bit.
+inline __m512i XorAnd(__m512i a, __m512i b, __m512i c) {
+    return _mm512_ternarylogic_epi32(a, b, c, 0x28);
+}
+
+// Bits of a where mask is set, of b elsewhere.
+inline __m512i Select(__m512i mask, __m512i a, __m512i b) {
+    return _mm512_ternarylogic_epi32(mask, a, b, 0xCA);
+}
+
+// Four registers of four rows by four cells (element 4L + i of register a:
+// cell i of row 4L + a) become four columns (element 4L + a of register i:
+// the same cell), and back again.
+inline void Transpose4(__m512i* v) {
+    const __m512i t0 = _mm512_unpacklo_epi32(v[0], v[1]);
+    const __m512i t1 = _mm512_unpackhi_epi32(v[0], v[1]);
+    const __m512i t2 = _mm512_unpacklo_epi32(v[2], v[3]);
+    const __m512i t3 = _mm512_unpackhi_epi32(v[2], v[3]);
+    v[0] = _mm512_unpacklo_epi64(t0, t2);
+    v[1] = _mm512_unpackhi_epi64(t0, t2);
+    v[2] = _mm512_unpacklo_epi64(t1, t3);
+    v[3] = _mm512_unpackhi_epi64(t1, t3);
+}
+
+// The pixels of sixteen cells as 32-bit values, with shifts and bit
+// selections only: red from bits 19..23 to 11..15, green from 10..15 to
+// 5..10, blue from 3..7 to 0..4.
+inline __m512i PixelsBySelection(__m512i cells) {
+    const __m512i red = _mm512_srli_epi32(cells, 8);
+    const __m512i green = _mm512_srli_epi32(cells, 5);
+    const __m512i blue = _mm512_srli_epi32(cells, 3);
+    const __m512i redGreen = Select(_mm512_set1_epi32(0xF800), red, green);
+    const __m512i all = Select(_mm512_set1_epi32(0xFFE0), redGreen, blue);
+    return _mm512_and_si512(all, _mm512_set1_epi32(0xFFFF));
+}
+
+// The same pixels by two bit-field gathers: vpmultishiftqb takes, for each
+// output byte, eight bits from any offset of its 64-bit word (two cells).
+// The low byte of a pixel is blue's top five bits (cell bits 3..7) under
+// green's bits 2..4 (cell bits 10..12); the high byte green's bits 5..7
+// (13..15) under red's top five (19..23). One gather starts the two bytes
+// at bits 3 and 13, the other at 5 and 16, and a bit selection keeps the
+// right bits of each; the upper half of every 32-bit value stays zero.
+__attribute__((target("avx512vbmi"))) inline __m512i PixelsByBitGather(__m512i cells) {
+    const __mmask64 pixelBytes = 0x3333333333333333ull;
+    const __m512i lowStarts = _mm512_set1_epi64(0x00002D2300000D03ll);   // 3, 13, 35, 45
+    const __m512i highStarts = _mm512_set1_epi64(0x0000302500001005ll);  // 5, 16, 37, 48
+    const __m512i first = _mm512_maskz_multishift_epi64_epi8(pixelBytes, lowStarts, cells);
+    const __m512i second = _mm512_maskz_multishift_epi64_epi8(pixelBytes, highStarts, cells);
+    // Bits 0..4 of the low byte and 0..2 of the high byte from the first.
+    return _mm512_ternarylogic_epi32(first, second, _mm512_set1_epi32(0x071F), 0xE4);
+}
+
+// The sixteen rows of a block: the first row's cells and pixels, and the
+// distances from row to row in cells and in pixels.
+struct ColumnBlock {
+    uint32_t* cells;
+    uint16_t* out;
+    long cellStride;
+    long pixelStride;
+    uint32_t* Cells(int row, int x) const { return cells + row * cellStride + x; }
+};
+
+// A walk along the rows of a block: rows 0, 4, 8 and 12 at the current
+// column, and the distances to the three rows under each. Row 4L + a is
+// base[L] + offset[a]; all sixteen addresses come from seven registers.
+template <typename Element>
+struct RowCursor {
+    Element* base[4];
+    long offset[4];
+    RowCursor(Element* first, long stride) {
+        for (int k = 0; k < 4; ++k) {
+            base[k] = first + 4 * k * stride;
+            offset[k] = k * stride;
+        }
+    }
+    Element* At(int row, int x) const { return base[row >> 2] + offset[row & 3] + x; }
+    void Advance(int cells) {
+        for (int k = 0; k < 4; ++k) base[k] += cells;
+    }
+};
+
+// Four cells from x of every row, as four row registers (see Transpose4).
+inline void LoadFour(const RowCursor<uint32_t>& rows, int x, __m512i* registers) {
+    for (int a = 0; a < 4; ++a) {
+        __m512i v = _mm512_castsi128_si512(Load128(rows.At(a, x)));
+        v = _mm512_inserti32x4(v, Load128(rows.At(a + 4, x)), 1);
+        v = _mm512_inserti32x4(v, Load128(rows.At(a + 8, x)), 2);
+        registers[a] = _mm512_inserti32x4(v, Load128(rows.At(a + 12, x)), 3);
+    }
+}
+
+// Eight cells from x of every row: the row registers of cells x..x+3 and
+// of x+4..x+7.
+inline void LoadEight(const RowCursor<uint32_t>& rows, int x, __m512i* first, __m512i* second) {
+    for (int a = 0; a < 4; ++a) {
+        const __m512i top = Rows8(rows.At(a, x), rows.At(a + 4, x));
+        const __m512i bottom = Rows8(rows.At(a + 8, x), rows.At(a + 12, x));
+        first[a] = _mm512_shuffle_i64x2(top, bottom, firstHalves);
+        second[a] = _mm512_shuffle_i64x2(top, bottom, secondHalves);
+    }
+}
+
+// The inverse of LoadEight: each pair of row registers of cells 0..3 and
+// 4..7 becomes four rows of eight cells, two rows to a register, and goes
+// out 32 bytes at a time.
+inline void StoreEightCells(const RowCursor<uint32_t>& rows, const __m512i* fresh) {
+    const __m512i upperRows = _mm512_set_epi64(11, 10, 3, 2, 9, 8, 1, 0);
+    const __m512i lowerRows = _mm512_set_epi64(15, 14, 7, 6, 13, 12, 5, 4);
+    for (int a = 0; a < 4; ++a) {
+        const __m512i upper = _mm512_permutex2var_epi64(fresh[a], upperRows, fresh[a + 4]);
+        const __m512i lower = _mm512_permutex2var_epi64(fresh[a], lowerRows, fresh[a + 4]);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(rows.At(a, 0)), _mm512_castsi512_si256(upper));
+        StoreHalf(rows.At(a + 4, 0), upper);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(rows.At(a + 8, 0)), _mm512_castsi512_si256(lower));
+        StoreHalf(rows.At(a + 12, 0), lower);
+    }
+}
+
+// Stores the lanes of four row registers at x: lane L of register a goes to
+// row 4L + a.
+template <typename Element>
+inline void StoreRows(const RowCursor<Element>& rows, int x, const __m512i* registers) {
+    for (int a = 0; a < 4; ++a) {
+        Element* at[4] = {rows.At(a, x), rows.At(a + 4, x), rows.At(a + 8, x), rows.At(a + 12, x)};
+        StoreLanes<4>(registers[a], at, 0);
+    }
+}
+
+// One column: the complemented olds of columns x and x + 1, the complemented
+// below (column x one row up, the row under the block at the end) and the
+// complemented left. Returns the complemented new column, the next left.
+inline __m512i BlurColumn(__m512i old, __m512i right, __m512i below, __m512i left, __m512i ones) {
+    const __m512i half = _mm512_avg_epu8(old, right);        // ~floor((o + r) / 2)
+    const __m512i oddTop = XorAnd(old, right, ones);          // (o + r) odd
+    const __m512i both = XorAnd(below, left, oddTop);         // and (b + l) odd
+    const __m512i halfBelow = _mm512_avg_epu8(below, left);  // ~floor((b + l) / 2)
+    return _mm512_avg_epu8(_mm512_sub_epi8(half, both), halfBelow);
+}
+
+// The same column with twinkle candidates in the rows of flags: a candidate
+// whose new value fell below its old one flares.
+inline __m512i FlareColumn(__m512i result, __m512i old, __mmask16 flags) {
+    // New below old is complemented new above complemented old.
+    const __mmask16 fading = _mm512_mask_cmpgt_epu32_mask(flags, result, old);
+    if (fading == 0) return result;
+    const __m512i flared =
+        _mm512_slli_epi32(_mm512_andnot_si512(old, _mm512_set1_epi32(0x003F3F3F)), 2);
+    return _mm512_mask_mov_epi32(result, fading, Complement(flared));
+}
+
+// The blur of one block of sixteen rows over the columns [0, end), end a
+// multiple of eight, with the row under the block given complemented, starting with the rows' first twinkle candidates in
+// candidate[]. Leaves each row's new value of cell end - 1 in lefts and its
+// next candidate in candidate[].
+template <typename PixelFunction>
+__attribute__((always_inline)) inline void BlurColumns(const ColumnBlock& block, int end,
+                                                      const uint32_t* underComplement,
+                                                      int64_t* candidate, int64_t interval,
+                                                      uint32_t* lefts, PixelFunction pixelsOf) {
+    const __m512i ones = _mm512_set1_epi8(1);
+    __m512i left = _mm512_set1_epi32(-1);  // complement of a cold left
+    // Columns x..x+3 (complemented) wait in current; x+4..x+11 are read per step.
+    RowCursor<uint32_t> cells(block.cells, block.cellStride);
+    RowCursor<uint16_t> out(block.out, block.pixelStride);
+    __m512i current[4];
+    LoadFour(cells, 0, current);
+    Transpose4(current);
+    for (int i = 0; i < 4; ++i) current[i] = Complement(current[i]);
+
+    int64_t soonest = INT64_MAX;
+    for (int r = 0; r < columnRows; ++r) soonest = candidate[r] < soonest ? candidate[r] : soonest;
+
+    for (int x = 0; x < end; x += 8) {
+        __m512i middle[4], ahead[4];
+        LoadEight(cells, 4, middle, ahead);
+        Transpose4(middle);
+        Transpose4(ahead);
+        for (int i = 0; i < 4; ++i) {
+            middle[i] = Complement(middle[i]);
+            ahead[i] = Complement(ahead[i]);
+        }
+        // Which rows have a candidate in which of the eight columns.
+        __mmask16 flags[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+        bool twinkles = false;
+        if (soonest < x + 8) {
+            twinkles = true;
+            soonest = INT64_MAX;
+            for (int r = 0; r < columnRows; ++r) {
+                for (; candidate[r] < x + 8; candidate[r] += interval) {
+                    flags[candidate[r] - x] = static_cast<__mmask16>(flags[candidate[r] - x] | (1u << r));
+                }
+                soonest = candidate[r] < soonest ? candidate[r] : soonest;
+            }
+        }
+
+        __m512i columns[9] = {current[0], current[1], current[2], current[3], middle[0],
+                              middle[1],  middle[2],  middle[3],  ahead[0]};
+        __m512i fresh[8];
+        for (int i = 0; i < 8; ++i) {
+            const __m512i below = _mm512_alignr_epi32(
+                _mm512_set1_epi32(static_cast<int>(underComplement[x + i])), columns[i], 1);
+            left = BlurColumn(columns[i], columns[i + 1], below, left, ones);
+            if (twinkles && flags[i] != 0) left = FlareColumn(left, columns[i], flags[i]);
+            fresh[i] = Complement(left);
+        }
+        Transpose4(fresh);
+        Transpose4(fresh + 4);
+        StoreEightCells(cells, fresh);
+        __m512i pixels[4];
+        for (int a = 0; a < 4; ++a) {
+            pixels[a] = _mm512_packus_epi32(pixelsOf(fresh[a]), pixelsOf(fresh[a + 4]));
+        }
+        StoreRows(out, 0, pixels);
+        cells.Advance(8);
+        out.Advance(8);
+        for (int i = 0; i < 4; ++i) current[i] = ahead[i];
+    }
+    alignas(64) uint32_t last[columnRows];
+    _mm512_store_si512(last, Complement(left));
+    for (int r = 0; r < columnRows; ++r) lefts[r] = last[r];
+}
+
+struct SelectedPixels {
+    __m512i operator()(__m512i cells) const { return PixelsBySelection(cells); }
+};
+struct GatheredPixels {
+    __attribute__((target("avx512vbmi"))) __m512i operator()(__m512i cells) const {
+        return PixelsByBitGather(cells);
+    }
+};
+
+__attribute__((noinline)) void BlurColumnsSelecting(const ColumnBlock& block, int end,
+                                                    const uint32_t* underComplement,
+                                                    int64_t* candidate, int64_t interval,
+                                                    uint32_t* lefts) {
+    BlurColumns(block, end, underComplement, candidate, interval, lefts, SelectedPixels());
+}
+
+__attribute__((noinline, target("avx512vbmi"))) void BlurColumnsGathering(
+    const ColumnBlock& block, int end, const uint32_t* underComplement, int64_t* candidate,
+    int64_t interval, uint32_t* lefts) {
+    BlurColumns(block, end, underComplement, candidate, interval, lefts, GatheredPixels());
+}
+}  // namespace
+
+namespace {
+
+// Both paths: blocks of sixteen rows down columns, then the rows left over
+// four, two and one at a time.
+void BlurAvx512(uint16_t* pixels, int pitchInPixels, int twinkleInterval, bool gather) {
+    if (HeatField == nullptr || pixels == nullptr) return;
+    const int width = screenWidth;
+    const int height = screenHeight;
+    const int columnsEnd = width & ~7;
+    const int64_t interval = twinkleInterval;
+    int64_t next = FirstCandidate(twinkleInterval);
+    int y = 0;
+    if (columnBlocks && columnsEnd > 0 && columnsEnd <= columnMaxWidth) {
+        alignas(32) uint32_t underComplement[columnMaxWidth];
+        for (; y + columnRows <= height; y += columnRows) {
+            BlurRow rows[columnRows];
+            int64_t candidate[columnRows];
+            uint32_t lefts[columnRows];
+            for (int r = 0; r < columnRows; ++r) {
+                rows[r] = RowAt(pixels, pitchInPixels, y + r);
+                candidate[r] = r == 0 ? next : CandidateInNextRow(candidate[r - 1], interval, width);
+            }
+            ColumnBlock block;
+            block.cells = rows[0].cells;
+            block.out = rows[0].out;
+            block.cellStride = fieldWidth;
+            block.pixelStride = pitchInPixels;
+            next = CandidateInNextRow(candidate[columnRows - 1], interval, width);
+            const uint32_t* under = block.Cells(columnRows, 0);
+            for (int x = 0; x < columnsEnd; x += 8) {
+                const __m256i cells = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(under + x));
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(underComplement + x),
+                                    _mm256_xor_si256(cells, _mm256_set1_epi32(-1)));
+            }
+            if (gather) {
+                BlurColumnsGathering(block, columnsEnd, underComplement, candidate, interval, lefts);
+            } else {
+                BlurColumnsSelecting(block, columnsEnd, underComplement, candidate, interval, lefts);
+            }
+            // The last few cells of each row one at a time, top row first:
+            // each reads the old cells of the row under it.
+            for (int r = 0; r < columnRows; ++r) {
+                for (int x = columnsEnd; x < width; ++x) {
+                    const bool twinkle = candidate[r] == x;
+                    if (twinkle) candidate[r] += interval;
+                    lefts[r] = BlurSingleCell(rows[r].cells, rows[r].below, rows[r].out, x, lefts[r],
+                                              twinkle);
+                }
+            }
+        }
+    }
+    BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, y, next, Avx512Run<4>, Avx512Run<2>,
+                 Avx512Run<1>);
+    // Leave the upper register halves clean for SSE code that follows.
+    _mm256_zeroupper();
+}
+
 }  // namespace
 
 void BlurHeatFieldAvx512(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    BlurField(pixels, pitchInPixels, twinkleInterval, Avx512Run<4>, Avx512Run<2>, Avx512Run<1>);
-    // Leave the upper register halves clean for SSE code that follows.
-    _mm256_zeroupper();
+    BlurAvx512(pixels, pitchInPixels, twinkleInterval, false);
+}
+
+void BlurHeatFieldAvx512Vbmi(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
+    BlurAvx512(pixels, pitchInPixels, twinkleInterval, true);
 }

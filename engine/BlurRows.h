@@ -163,16 +163,14 @@ int64_t BlurBlock(const BlurRow* rows, int64_t next, int twinkleInterval, Run ru
     return after;
 }
 
-// Blurs the whole visible field in blocks of four rows, then two, then one,
-// with the path's wide loop for each block size.
+// Blurs the visible rows from y down in blocks of four rows, then two, then
+// one, with the path's wide loop for each block size; next is row y's first
+// twinkle candidate.
 template <typename Run4, typename Run2, typename Run1>
-void BlurField(uint16_t* pixels, int pitchInPixels, int twinkleInterval, Run4 run4, Run2 run2,
-               Run1 run1) {
-    if (HeatField == nullptr || pixels == nullptr) return;
+void BlurRowsFrom(uint16_t* pixels, int pitchInPixels, int twinkleInterval, int y, int64_t next,
+                  Run4 run4, Run2 run2, Run1 run1) {
     const int height = screenHeight;
-    int64_t next = FirstCandidate(twinkleInterval);
     BlurRow rows[4];
-    int y = 0;
     for (; y + 4 <= height; y += 4) {
         for (int r = 0; r < 4; ++r) rows[r] = RowAt(pixels, pitchInPixels, y + r);
         next = BlurBlock<4>(rows, next, twinkleInterval, run4);
@@ -186,6 +184,15 @@ void BlurField(uint16_t* pixels, int pitchInPixels, int twinkleInterval, Run4 ru
         rows[0] = RowAt(pixels, pitchInPixels, y);
         BlurBlock<1>(rows, next, twinkleInterval, run1);
     }
+}
+
+// Blurs the whole visible field that way.
+template <typename Run4, typename Run2, typename Run1>
+void BlurField(uint16_t* pixels, int pitchInPixels, int twinkleInterval, Run4 run4, Run2 run2,
+               Run1 run1) {
+    if (HeatField == nullptr || pixels == nullptr) return;
+    BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, 0, FirstCandidate(twinkleInterval), run4,
+                 run2, run1);
 }
 
 }  // namespace

@@ -59,6 +59,17 @@ int DetectAvx512Bw() {
 #endif
 }
 
+int DetectAvx512Vbmi() {
+#ifdef GLIMMERAX_X86
+    if (!DetectAvx512Bw()) return 0;
+    unsigned int a = 0, b = 0, c = 0, d = 0;
+    __cpuid_count(7, 0, a, b, c, d);
+    return (c & bit_AVX512VBMI) != 0 ? 1 : 0;
+#else
+    return 0;
+#endif
+}
+
 }  // namespace
 
 int CpuHasSse2() {
@@ -73,5 +84,10 @@ int CpuHasAvx2() {
 
 int CpuHasAvx512Bw() {
     static const int has = DetectAvx512Bw();
+    return has;
+}
+
+int CpuHasAvx512Vbmi() {
+    static const int has = DetectAvx512Vbmi();
     return has;
 }

@@ -10,3 +10,6 @@ int CpuHasAvx2();
 // 1 when the processor has AVX-512 F, BW and VL besides AVX2, and the
 // operating system saves the opmask and all 512-bit register state.
 int CpuHasAvx512Bw();
+// 1 when, besides all that, the processor has the AVX-512 byte
+// manipulation instructions (VBMI).
+int CpuHasAvx512Vbmi();

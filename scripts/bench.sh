@@ -45,10 +45,10 @@ awk '
     }
     END {
         printf "  %-10s %-10s %10s %12s %9s\n", "size", "path", "ms/frame", "x reference", "x floor"
-        split("reference sse2 avx2 avx512", paths, " ")
+        split("reference sse2 avx2 avx512 avx512vbmi", paths, " ")
         for (i = 1; i <= count; ++i) {
             size = order[i]
-            for (j = 1; j <= 4; ++j) {
+            for (j = 1; j <= 5; ++j) {
                 p = paths[j]
                 if (!((size, p) in blurMs)) continue
                 printf "  %-10s %-10s %10.3f %12.2f %9.2f\n", size, p, blurMs[size, p],

@@ -150,12 +150,30 @@ TEST_P(BlurEquivalence, WidthsAroundRegisterSizes) {
     }
 }
 
+// Fields tall enough for blocks of many rows, heights around those blocks and
+// widths around eight columns, with candidates from every cell to a few per
+// block: rows left over under the last block and cells left over at the end
+// of each row go other ways and must join up exactly.
+TEST_P(BlurEquivalence, TallFieldsAroundBlockSizes) {
+    uint32_t seed = 9000;
+    for (int height : {15, 16, 17, 31, 32, 33, 36, 50}) {
+        for (int width : {8, 9, 15, 16, 17, 24, 31, 41, 64, 72}) {
+            for (int interval : {1, 2, 3, 7, 8, 9, 16, 17, 100, 1000}) {
+                const int mood = static_cast<int>(seed % 4);
+                ASSERT_TRUE(RunsLikeReference(GetParam(), width, height, width + 2 * (interval & 1),
+                                              {interval, interval + 5, interval}, mood, seed++));
+            }
+        }
+    }
+}
+
 // An interval below 1 never twinkles on any path.
 TEST_P(BlurEquivalence, IntervalBelowOne) {
     EXPECT_TRUE(RunsLikeReference(GetParam(), 40, 6, 40, {0, -1, -792}, 0, 77));
 }
 
-INSTANTIATE_TEST_SUITE_P(PackedPaths, BlurEquivalence, ::testing::Values(blurSse2, blurAvx2, blurAvx512),
+INSTANTIATE_TEST_SUITE_P(PackedPaths, BlurEquivalence, ::testing::Values(blurSse2, blurAvx2, blurAvx512,
+                                                                               blurAvx512Vbmi),
                          [](const ::testing::TestParamInfo<BlurPath>& info) {
                              return std::string(BlurPathName(info.param));
                          });

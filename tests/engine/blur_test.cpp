@@ -288,7 +288,8 @@ TEST_P(BlurExample, OddWidthWritesLastPixelAlone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPaths, BlurExample,
-                         ::testing::Values(blurReference, blurSse2, blurAvx2, blurAvx512),
+                         ::testing::Values(blurReference, blurSse2, blurAvx2, blurAvx512,
+                                           blurAvx512Vbmi),
                          [](const ::testing::TestParamInfo<BlurPath>& info) {
                              return std::string(BlurPathName(info.param));
                          });
