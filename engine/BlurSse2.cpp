@@ -108,8 +108,164 @@ void Sse2Run(const BlurRow* rows, int x, int end, uint32_t* lefts) {
     for (int r = 0; r < Rows; ++r) lefts[r] = Sse2RunRow(rows[r], x, end, lefts[r]);
 }
 
+
+// ---------------------------------------------------------------------------
+// Four rows at a time, one register per column (row r in element r), so the
+// chain from cell to cell runs down the columns with plain byte arithmetic.
+//
+// Each channel's new value, floor((old + right + below + left) / 4), comes
+// from byte averages, which round up: with a = avg(old, right) and
+// c = avg(below, left),
+//   new = avg(a, c) - 1 when a ^ c, old ^ right or below ^ left is odd,
+//   new = avg(a, c) otherwise.
+// (Write the sum as 2a + 2c less one for each odd pair; halving twice and
+// rounding down takes one off the rounded-up average exactly when some pair
+// was odd or a + c is odd.)
+
+const int sse2ColumnRows = 4;
+
+// Four registers of one row's four cells each become four columns of the
+// four rows, and back.
+inline void Transpose4x4(__m128i* v) {
+    const __m128i t0 = _mm_unpacklo_epi32(v[0], v[1]);
+    const __m128i t1 = _mm_unpackhi_epi32(v[0], v[1]);
+    const __m128i t2 = _mm_unpacklo_epi32(v[2], v[3]);
+    const __m128i t3 = _mm_unpackhi_epi32(v[2], v[3]);
+    v[0] = _mm_unpacklo_epi64(t0, t2);
+    v[1] = _mm_unpackhi_epi64(t0, t2);
+    v[2] = _mm_unpacklo_epi64(t1, t3);
+    v[3] = _mm_unpackhi_epi64(t1, t3);
+}
+
+// Four cells from x of rows first .. first + 3, as columns.
+inline void LoadColumns(uint32_t* const* rows, int first, int x, __m128i* columns) {
+    for (int r = 0; r < 4; ++r) {
+        columns[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first + r] + x));
+    }
+    Transpose4x4(columns);
+}
+
+inline __m128i BlurColumnSse2(__m128i old, __m128i right, __m128i below, __m128i left,
+                              __m128i ones) {
+    const __m128i top = _mm_avg_epu8(old, right);
+    const __m128i bottom = _mm_avg_epu8(below, left);
+    const __m128i odd = _mm_or_si128(_mm_or_si128(_mm_xor_si128(old, right), _mm_xor_si128(below, left)),
+                                     _mm_xor_si128(top, bottom));
+    return _mm_sub_epi8(_mm_avg_epu8(top, bottom), _mm_and_si128(odd, ones));
+}
+
+// The pixels of four cells (one row's) as 32-bit values sign-extended from
+// 16 bits, the range in which the signed pack keeps them: eight times the
+// pixel is blue + 64 green + 2048 red of the kept top bits, and shifting it
+// up 13 and arithmetically down 16 divides by eight and extends the sign.
+inline __m128i PixelsSigned(__m128i cells) {
+    const __m128i redBlue =
+        _mm_madd_epi16(_mm_and_si128(cells, _mm_set1_epi32(0x00F800F8)), _mm_set1_epi32((2048 << 16) | 1));
+    const __m128i green = _mm_srli_epi32(_mm_and_si128(cells, _mm_set1_epi32(0xFC00)), 2);
+    return _mm_srai_epi32(_mm_slli_epi32(_mm_add_epi32(redBlue, green), 13), 16);
+}
+
+// Flares the candidates of a column (bit r of flags: row r): a candidate
+// whose new value fell below its old one takes the flare of its old value.
+__attribute__((noinline, cold)) __m128i FlareColumnSse2(__m128i result, __m128i old, unsigned flags) {
+    alignas(16) uint32_t value[4];
+    alignas(16) uint32_t before[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(value), result);
+    _mm_store_si128(reinterpret_cast<__m128i*>(before), old);
+    for (int r = 0; r < 4; ++r) {
+        if ((flags >> r & 1u) && value[r] < before[r]) value[r] = Flared(before[r]);
+    }
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(value));
+}
+
+// The blur of four rows (rows[0..3], rows[4] the row under them) over the
+// columns [0, end), end a multiple of four, with the rows' first twinkle
+// candidates in candidate[]. Leaves each row's new value of cell end - 1 in
+// lefts and its next candidate in candidate[].
+__attribute__((noinline)) void BlurColumnsSse2(uint32_t* const* rowCells, uint16_t* const* rowOut,
+                                               int end, int64_t* candidate, int64_t interval,
+                                               uint32_t* lefts) {
+    // Local copies: the stores below could otherwise be taken to change them.
+    uint32_t* const rows[sse2ColumnRows + 1] = {rowCells[0], rowCells[1], rowCells[2], rowCells[3],
+                                                rowCells[4]};
+    uint16_t* const out[sse2ColumnRows] = {rowOut[0], rowOut[1], rowOut[2], rowOut[3]};
+    const __m128i ones = _mm_set1_epi8(1);
+    __m128i left = _mm_setzero_si128();
+    __m128i current[4];
+    LoadColumns(rows, 0, 0, current);
+    int64_t soonest = INT64_MAX;
+    for (int r = 0; r < sse2ColumnRows; ++r) soonest = candidate[r] < soonest ? candidate[r] : soonest;
+    for (int x = 0; x < end; x += 4) {
+        __m128i ahead[4], below[4];
+        LoadColumns(rows, 0, x + 4, ahead);  // at the end: the right border and past it, unused but the first
+        LoadColumns(rows, 1, x, below);
+        unsigned flags[4] = {0, 0, 0, 0};
+        bool twinkles = false;
+        if (soonest < x + 4) {
+            twinkles = true;
+            soonest = INT64_MAX;
+            for (int r = 0; r < sse2ColumnRows; ++r) {
+                for (; candidate[r] < x + 4; candidate[r] += interval) flags[candidate[r] - x] |= 1u << r;
+                soonest = candidate[r] < soonest ? candidate[r] : soonest;
+            }
+        }
+        __m128i fresh[4];
+        for (int i = 0; i < 4; ++i) {
+            const __m128i right = i < 3 ? current[i + 1] : ahead[0];
+            left = BlurColumnSse2(current[i], right, below[i], left, ones);
+            if (twinkles && flags[i] != 0) left = FlareColumnSse2(left, current[i], flags[i]);
+            fresh[i] = left;
+        }
+        Transpose4x4(fresh);
+        for (int r = 0; r < 4; ++r) _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r] + x), fresh[r]);
+        const __m128i upper = _mm_packs_epi32(PixelsSigned(fresh[0]), PixelsSigned(fresh[1]));
+        const __m128i lower = _mm_packs_epi32(PixelsSigned(fresh[2]), PixelsSigned(fresh[3]));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out[0] + x), upper);
+        _mm_storeh_pd(reinterpret_cast<double*>(out[1] + x), _mm_castsi128_pd(upper));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out[2] + x), lower);
+        _mm_storeh_pd(reinterpret_cast<double*>(out[3] + x), _mm_castsi128_pd(lower));
+        for (int i = 0; i < 4; ++i) current[i] = ahead[i];
+    }
+    alignas(16) uint32_t last[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(last), left);
+    for (int r = 0; r < sse2ColumnRows; ++r) lefts[r] = last[r];
+}
 }  // namespace
 
 void BlurHeatFieldSse2(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    BlurField(pixels, pitchInPixels, twinkleInterval, Sse2Run<4>, Sse2Run<2>, Sse2Run<1>);
+    if (HeatField == nullptr || pixels == nullptr) return;
+    const int width = screenWidth;
+    const int height = screenHeight;
+    const int columnsEnd = width & ~3;
+    const int64_t interval = twinkleInterval;
+    int64_t next = FirstCandidate(twinkleInterval);
+    int y = 0;
+    if (columnsEnd > 0) {
+        for (; y + sse2ColumnRows <= height; y += sse2ColumnRows) {
+            BlurRow rows[sse2ColumnRows];
+            uint32_t* cells[sse2ColumnRows + 1];
+            uint16_t* out[sse2ColumnRows];
+            int64_t candidate[sse2ColumnRows];
+            uint32_t lefts[sse2ColumnRows];
+            for (int r = 0; r < sse2ColumnRows; ++r) {
+                rows[r] = RowAt(pixels, pitchInPixels, y + r);
+                cells[r] = rows[r].cells;
+                out[r] = rows[r].out;
+                candidate[r] = r == 0 ? next : CandidateInNextRow(candidate[r - 1], interval, width);
+            }
+            cells[sse2ColumnRows] = const_cast<uint32_t*>(rows[sse2ColumnRows - 1].below);  // read only
+            next = CandidateInNextRow(candidate[sse2ColumnRows - 1], interval, width);
+            BlurColumnsSse2(cells, out, columnsEnd, candidate, interval, lefts);
+            // The last few cells of each row one at a time, top row first.
+            for (int r = 0; r < sse2ColumnRows; ++r) {
+                for (int x = columnsEnd; x < width; ++x) {
+                    const bool twinkle = candidate[r] == x;
+                    if (twinkle) candidate[r] += interval;
+                    lefts[r] = BlurSingleCell(rows[r].cells, rows[r].below, rows[r].out, x, lefts[r],
+                                              twinkle);
+                }
+            }
+        }
+    }
+    BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, y, next, Sse2Run<4>, Sse2Run<2>, Sse2Run<1>);
 }
