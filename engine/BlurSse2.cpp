@@ -221,9 +221,9 @@ __attribute__((noinline)) void BlurColumnsSse2(uint32_t* const* rowCells, uint16
         const __m128i upper = _mm_packs_epi32(PixelsSigned(fresh[0]), PixelsSigned(fresh[1]));
         const __m128i lower = _mm_packs_epi32(PixelsSigned(fresh[2]), PixelsSigned(fresh[3]));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(out[0] + x), upper);
-        _mm_storeh_pd(reinterpret_cast<double*>(out[1] + x), _mm_castsi128_pd(upper));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out[1] + x), _mm_unpackhi_epi64(upper, upper));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(out[2] + x), lower);
-        _mm_storeh_pd(reinterpret_cast<double*>(out[3] + x), _mm_castsi128_pd(lower));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out[3] + x), _mm_unpackhi_epi64(lower, lower));
         for (int i = 0; i < 4; ++i) current[i] = ahead[i];
     }
     alignas(16) uint32_t last[4];
