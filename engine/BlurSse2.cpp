@@ -1,5 +1,9 @@
-// The blur in 128-bit packed words, four cells at a time; built with -msse2
-// and used on any processor that has SSE2.
+// The blur in 128-bit registers; built with -msse2 and used on any processor
+// that has SSE2.
+//
+// Two loops: blocks of four rows go down the columns, a register per column
+// (the second half of the file); rows left over under the last block go one
+// at a time along the row, four cells per step (the first half).
 #include <emmintrin.h>
 
 #include "engine/Blur.h"
@@ -108,7 +112,6 @@ void Sse2Run(const BlurRow* rows, int x, int end, uint32_t* lefts) {
     for (int r = 0; r < Rows; ++r) lefts[r] = Sse2RunRow(rows[r], x, end, lefts[r]);
 }
 
-
 // ---------------------------------------------------------------------------
 // Four rows at a time, one register per column (row r in element r), so the
 // chain from cell to cell runs down the columns with plain byte arithmetic.
@@ -149,8 +152,9 @@ inline __m128i BlurColumnSse2(__m128i old, __m128i right, __m128i below, __m128i
                               __m128i ones) {
     const __m128i top = _mm_avg_epu8(old, right);
     const __m128i bottom = _mm_avg_epu8(below, left);
-    const __m128i odd = _mm_or_si128(_mm_or_si128(_mm_xor_si128(old, right), _mm_xor_si128(below, left)),
-                                     _mm_xor_si128(top, bottom));
+    const __m128i odd =
+        _mm_or_si128(_mm_or_si128(_mm_xor_si128(old, right), _mm_xor_si128(below, left)),
+                     _mm_xor_si128(top, bottom));
     return _mm_sub_epi8(_mm_avg_epu8(top, bottom), _mm_and_si128(odd, ones));
 }
 
@@ -159,15 +163,16 @@ inline __m128i BlurColumnSse2(__m128i old, __m128i right, __m128i below, __m128i
 // pixel is blue + 64 green + 2048 red of the kept top bits, and shifting it
 // up 13 and arithmetically down 16 divides by eight and extends the sign.
 inline __m128i PixelsSigned(__m128i cells) {
-    const __m128i redBlue =
-        _mm_madd_epi16(_mm_and_si128(cells, _mm_set1_epi32(0x00F800F8)), _mm_set1_epi32((2048 << 16) | 1));
+    const __m128i redBlue = _mm_madd_epi16(_mm_and_si128(cells, _mm_set1_epi32(0x00F800F8)),
+                                           _mm_set1_epi32((2048 << 16) | 1));
     const __m128i green = _mm_srli_epi32(_mm_and_si128(cells, _mm_set1_epi32(0xFC00)), 2);
     return _mm_srai_epi32(_mm_slli_epi32(_mm_add_epi32(redBlue, green), 13), 16);
 }
 
 // Flares the candidates of a column (bit r of flags: row r): a candidate
 // whose new value fell below its old one takes the flare of its old value.
-__attribute__((noinline, cold)) __m128i FlareColumnSse2(__m128i result, __m128i old, unsigned flags) {
+__attribute__((noinline, cold)) __m128i FlareColumnSse2(__m128i result, __m128i old,
+                                                        unsigned flags) {
     alignas(16) uint32_t value[4];
     alignas(16) uint32_t before[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(value), result);
@@ -194,10 +199,12 @@ __attribute__((noinline)) void BlurColumnsSse2(uint32_t* const* rowCells, uint16
     __m128i current[4];
     LoadColumns(rows, 0, 0, current);
     int64_t soonest = INT64_MAX;
-    for (int r = 0; r < sse2ColumnRows; ++r) soonest = candidate[r] < soonest ? candidate[r] : soonest;
+    for (int r = 0; r < sse2ColumnRows; ++r)
+        soonest = candidate[r] < soonest ? candidate[r] : soonest;
     for (int x = 0; x < end; x += 4) {
         __m128i ahead[4], below[4];
-        LoadColumns(rows, 0, x + 4, ahead);  // at the end: the right border and past it, unused but the first
+        LoadColumns(rows, 0, x + 4,
+                    ahead);  // at the end: the right border and past it, unused but the first
         LoadColumns(rows, 1, x, below);
         unsigned flags[4] = {0, 0, 0, 0};
         bool twinkles = false;
@@ -205,7 +212,8 @@ __attribute__((noinline)) void BlurColumnsSse2(uint32_t* const* rowCells, uint16
             twinkles = true;
             soonest = INT64_MAX;
             for (int r = 0; r < sse2ColumnRows; ++r) {
-                for (; candidate[r] < x + 4; candidate[r] += interval) flags[candidate[r] - x] |= 1u << r;
+                for (; candidate[r] < x + 4; candidate[r] += interval)
+                    flags[candidate[r] - x] |= 1u << r;
                 soonest = candidate[r] < soonest ? candidate[r] : soonest;
             }
         }
@@ -217,7 +225,8 @@ __attribute__((noinline)) void BlurColumnsSse2(uint32_t* const* rowCells, uint16
             fresh[i] = left;
         }
         Transpose4x4(fresh);
-        for (int r = 0; r < 4; ++r) _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r] + x), fresh[r]);
+        for (int r = 0; r < 4; ++r)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r] + x), fresh[r]);
         const __m128i upper = _mm_packs_epi32(PixelsSigned(fresh[0]), PixelsSigned(fresh[1]));
         const __m128i lower = _mm_packs_epi32(PixelsSigned(fresh[2]), PixelsSigned(fresh[3]));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(out[0] + x), upper);
@@ -251,9 +260,11 @@ void BlurHeatFieldSse2(uint16_t* pixels, int pitchInPixels, int twinkleInterval)
                 rows[r] = RowAt(pixels, pitchInPixels, y + r);
                 cells[r] = rows[r].cells;
                 out[r] = rows[r].out;
-                candidate[r] = r == 0 ? next : CandidateInNextRow(candidate[r - 1], interval, width);
+                candidate[r] =
+                    r == 0 ? next : CandidateInNextRow(candidate[r - 1], interval, width);
             }
-            cells[sse2ColumnRows] = const_cast<uint32_t*>(rows[sse2ColumnRows - 1].below);  // read only
+            cells[sse2ColumnRows] =
+                const_cast<uint32_t*>(rows[sse2ColumnRows - 1].below);  // read only
             next = CandidateInNextRow(candidate[sse2ColumnRows - 1], interval, width);
             BlurColumnsSse2(cells, out, columnsEnd, candidate, interval, lefts);
             // The last few cells of each row one at a time, top row first.
@@ -261,11 +272,12 @@ void BlurHeatFieldSse2(uint16_t* pixels, int pitchInPixels, int twinkleInterval)
                 for (int x = columnsEnd; x < width; ++x) {
                     const bool twinkle = candidate[r] == x;
                     if (twinkle) candidate[r] += interval;
-                    lefts[r] = BlurSingleCell(rows[r].cells, rows[r].below, rows[r].out, x, lefts[r],
-                                              twinkle);
+                    lefts[r] = BlurSingleCell(rows[r].cells, rows[r].below, rows[r].out, x,
+                                              lefts[r], twinkle);
                 }
             }
         }
     }
-    BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, y, next, Sse2Run<4>, Sse2Run<2>, Sse2Run<1>);
+    BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, y, next, Sse2Run<4>, Sse2Run<2>,
+                 Sse2Run<1>);
 }
