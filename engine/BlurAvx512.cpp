@@ -445,8 +445,7 @@ __attribute__((always_inline)) inline void BlurColumns(const ColumnBlock& block,
     Transpose4(current);
     for (int i = 0; i < 4; ++i) current[i] = Complement(current[i]);
 
-    int64_t soonest = INT64_MAX;
-    for (int r = 0; r < columnRows; ++r) soonest = candidate[r] < soonest ? candidate[r] : soonest;
+    ColumnCandidates<columnRows, 8> candidates(candidate, interval);
 
     // When the surface's rows lie a multiple of 1 KiB apart (1,024 pixels
     // wide: 2,048 bytes), every second row of the block falls in the same
@@ -468,19 +467,8 @@ __attribute__((always_inline)) inline void BlurColumns(const ColumnBlock& block,
             ahead[i] = Complement(ahead[i]);
         }
         // Which rows have a candidate in which of the eight columns.
-        __mmask16 flags[8] = {0, 0, 0, 0, 0, 0, 0, 0};
-        bool twinkles = false;
-        if (soonest < x + 8) {
-            twinkles = true;
-            soonest = INT64_MAX;
-            for (int r = 0; r < columnRows; ++r) {
-                for (; candidate[r] < x + 8; candidate[r] += interval) {
-                    flags[candidate[r] - x] =
-                        static_cast<__mmask16>(flags[candidate[r] - x] | (1u << r));
-                }
-                soonest = candidate[r] < soonest ? candidate[r] : soonest;
-            }
-        }
+        unsigned flags[8];
+        const bool twinkles = candidates.Take(x, flags);
 
         __m512i columns[9] = {current[0], current[1], current[2], current[3], middle[0],
                               middle[1],  middle[2],  middle[3],  ahead[0]};
@@ -489,7 +477,9 @@ __attribute__((always_inline)) inline void BlurColumns(const ColumnBlock& block,
             const __m512i below = _mm512_alignr_epi32(
                 _mm512_set1_epi32(static_cast<int>(underComplement[x + i])), columns[i], 1);
             left = BlurColumn(columns[i], columns[i + 1], below, left, ones);
-            if (twinkles && flags[i] != 0) left = FlareColumn(left, columns[i], flags[i]);
+            if (twinkles && flags[i] != 0) {
+                left = FlareColumn(left, columns[i], static_cast<__mmask16>(flags[i]));
+            }
             fresh[i] = Complement(left);
         }
         Transpose4(fresh);
@@ -558,17 +548,13 @@ void BlurAvx512(uint16_t* pixels, int pitchInPixels, int twinkleInterval, bool g
             BlurRow rows[columnRows];
             int64_t candidate[columnRows];
             uint32_t lefts[columnRows];
-            for (int r = 0; r < columnRows; ++r) {
-                rows[r] = RowAt(pixels, pitchInPixels, y + r);
-                candidate[r] =
-                    r == 0 ? next : CandidateInNextRow(candidate[r - 1], interval, width);
-            }
+            next = ColumnBlockRows<columnRows>(pixels, pitchInPixels, y, next, interval, rows,
+                                               candidate);
             ColumnBlock block;
             block.cells = rows[0].cells;
             block.out = rows[0].out;
             block.cellStride = fieldWidth;
             block.pixelStride = pitchInPixels;
-            next = CandidateInNextRow(candidate[columnRows - 1], interval, width);
             const uint32_t* under = block.Cells(columnRows, 0);
             for (int x = 0; x < columnsEnd; x += 8) {
                 const __m256i cells =
@@ -583,16 +569,7 @@ void BlurAvx512(uint16_t* pixels, int pitchInPixels, int twinkleInterval, bool g
                 BlurColumnsSelecting(block, columnsEnd, underComplement, candidate, interval,
                                      lefts);
             }
-            // The last few cells of each row one at a time, top row first:
-            // each reads the old cells of the row under it.
-            for (int r = 0; r < columnRows; ++r) {
-                for (int x = columnsEnd; x < width; ++x) {
-                    const bool twinkle = candidate[r] == x;
-                    if (twinkle) candidate[r] += interval;
-                    lefts[r] = BlurSingleCell(rows[r].cells, rows[r].below, rows[r].out, x,
-                                              lefts[r], twinkle);
-                }
-            }
+            BlurRowEnds<columnRows>(rows, columnsEnd, candidate, interval, lefts);
         }
     }
     BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, y, next, Avx512Run<4>, Avx512Run<2>,

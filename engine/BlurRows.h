@@ -163,6 +163,72 @@ int64_t BlurBlock(const BlurRow* rows, int64_t next, int twinkleInterval, Run ru
     return after;
 }
 
+// Sets up a block of Rows rows from y for the column loops: where its rows
+// lie and each row's first twinkle candidate, the first row's being next.
+// Returns the first candidate of the row under the block.
+template <int Rows>
+int64_t ColumnBlockRows(uint16_t* pixels, int pitchInPixels, int y, int64_t next,
+                        int64_t interval, BlurRow* rows, int64_t* candidate) {
+    const int width = screenWidth;
+    for (int r = 0; r < Rows; ++r) {
+        rows[r] = RowAt(pixels, pitchInPixels, y + r);
+        candidate[r] = r == 0 ? next : CandidateInNextRow(candidate[r - 1], interval, width);
+    }
+    return CandidateInNextRow(candidate[Rows - 1], interval, width);
+}
+
+// The twinkle candidates of a block's rows as a column loop meets them, a
+// run of Columns cells at a time. Moves the rows' candidates on as it goes.
+template <int Rows, int Columns>
+class ColumnCandidates {
+public:
+    ColumnCandidates(int64_t* candidate, int64_t interval)
+        : candidate_(candidate), interval_(interval), soonest_(Soonest()) {}
+
+    // Which rows have a candidate in which of the cells x .. x + Columns - 1
+    // (bit r of flags[i]: row r at cell x + i). Returns false, leaving flags
+    // alone, when none has: the usual case, one comparison.
+    bool Take(int x, unsigned* flags) {
+        if (soonest_ >= x + Columns) return false;
+        for (int i = 0; i < Columns; ++i) flags[i] = 0;
+        for (int r = 0; r < Rows; ++r) {
+            for (; candidate_[r] < x + Columns; candidate_[r] += interval_) {
+                flags[candidate_[r] - x] |= 1u << r;
+            }
+        }
+        soonest_ = Soonest();
+        return true;
+    }
+
+private:
+    int64_t Soonest() const {
+        int64_t soonest = candidate_[0];
+        for (int r = 1; r < Rows; ++r) soonest = candidate_[r] < soonest ? candidate_[r] : soonest;
+        return soonest;
+    }
+
+    int64_t* candidate_;
+    int64_t interval_;
+    int64_t soonest_;
+};
+
+// The cells of a block's rows from x on, after a column loop has done the
+// ones before: one at a time, top row first, since each reads the old cells
+// of the row under it.
+template <int Rows>
+void BlurRowEnds(const BlurRow* rows, int x, int64_t* candidate, int64_t interval,
+                 uint32_t* lefts) {
+    const int width = screenWidth;
+    for (int r = 0; r < Rows; ++r) {
+        for (int cell = x; cell < width; ++cell) {
+            const bool twinkle = candidate[r] == cell;
+            if (twinkle) candidate[r] += interval;
+            lefts[r] = BlurSingleCell(rows[r].cells, rows[r].below, rows[r].out, cell, lefts[r],
+                                      twinkle);
+        }
+    }
+}
+
 // Blurs the visible rows from y down in blocks of four rows, then two, then
 // one, with the path's wide loop for each block size; next is row y's first
 // twinkle candidate.

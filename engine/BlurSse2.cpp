@@ -198,25 +198,15 @@ __attribute__((noinline)) void BlurColumnsSse2(uint32_t* const* rowCells, uint16
     __m128i left = _mm_setzero_si128();
     __m128i current[4];
     LoadColumns(rows, 0, 0, current);
-    int64_t soonest = INT64_MAX;
-    for (int r = 0; r < sse2ColumnRows; ++r)
-        soonest = candidate[r] < soonest ? candidate[r] : soonest;
+    ColumnCandidates<sse2ColumnRows, 4> candidates(candidate, interval);
     for (int x = 0; x < end; x += 4) {
         __m128i ahead[4], below[4];
-        LoadColumns(rows, 0, x + 4,
-                    ahead);  // at the end: the right border and past it, unused but the first
+        // At the end of the row: the right border and past it, all unused
+        // but the first column, which is the last cell's right.
+        LoadColumns(rows, 0, x + 4, ahead);
         LoadColumns(rows, 1, x, below);
-        unsigned flags[4] = {0, 0, 0, 0};
-        bool twinkles = false;
-        if (soonest < x + 4) {
-            twinkles = true;
-            soonest = INT64_MAX;
-            for (int r = 0; r < sse2ColumnRows; ++r) {
-                for (; candidate[r] < x + 4; candidate[r] += interval)
-                    flags[candidate[r] - x] |= 1u << r;
-                soonest = candidate[r] < soonest ? candidate[r] : soonest;
-            }
-        }
+        unsigned flags[4];
+        const bool twinkles = candidates.Take(x, flags);
         __m128i fresh[4];
         for (int i = 0; i < 4; ++i) {
             const __m128i right = i < 3 ? current[i + 1] : ahead[0];
@@ -252,30 +242,20 @@ void BlurHeatFieldSse2(uint16_t* pixels, int pitchInPixels, int twinkleInterval)
     if (columnsEnd > 0) {
         for (; y + sse2ColumnRows <= height; y += sse2ColumnRows) {
             BlurRow rows[sse2ColumnRows];
-            uint32_t* cells[sse2ColumnRows + 1];
-            uint16_t* out[sse2ColumnRows];
             int64_t candidate[sse2ColumnRows];
             uint32_t lefts[sse2ColumnRows];
+            next = ColumnBlockRows<sse2ColumnRows>(pixels, pitchInPixels, y, next, interval, rows,
+                                                   candidate);
+            uint32_t* cells[sse2ColumnRows + 1];
+            uint16_t* out[sse2ColumnRows];
             for (int r = 0; r < sse2ColumnRows; ++r) {
-                rows[r] = RowAt(pixels, pitchInPixels, y + r);
                 cells[r] = rows[r].cells;
                 out[r] = rows[r].out;
-                candidate[r] =
-                    r == 0 ? next : CandidateInNextRow(candidate[r - 1], interval, width);
             }
-            cells[sse2ColumnRows] =
-                const_cast<uint32_t*>(rows[sse2ColumnRows - 1].below);  // read only
-            next = CandidateInNextRow(candidate[sse2ColumnRows - 1], interval, width);
+            // The row under the block, which the loop only reads.
+            cells[sse2ColumnRows] = const_cast<uint32_t*>(rows[sse2ColumnRows - 1].below);
             BlurColumnsSse2(cells, out, columnsEnd, candidate, interval, lefts);
-            // The last few cells of each row one at a time, top row first.
-            for (int r = 0; r < sse2ColumnRows; ++r) {
-                for (int x = columnsEnd; x < width; ++x) {
-                    const bool twinkle = candidate[r] == x;
-                    if (twinkle) candidate[r] += interval;
-                    lefts[r] = BlurSingleCell(rows[r].cells, rows[r].below, rows[r].out, x,
-                                              lefts[r], twinkle);
-                }
-            }
+            BlurRowEnds<sse2ColumnRows>(rows, columnsEnd, candidate, interval, lefts);
         }
     }
     BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, y, next, Sse2Run<4>, Sse2Run<2>,
