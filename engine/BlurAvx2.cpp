@@ -1,5 +1,10 @@
-// The blur in 256-bit packed words, a pair of rows per register; this file
-// alone is built with -mavx2 and runs only where the processor check allows.
+// The blur in 256-bit registers; this file alone is built with -mavx2 and runs
+// only where the processor check allows.
+//
+// Two loops: blocks of eight rows go down the columns, a register per column
+// (the second half of the file); the rows left over under the last block,
+// and every row in a 32-bit program, go along the rows, a pair of rows per
+// register (the first half).
 #include <immintrin.h>
 
 #include "engine/Blur.h"
@@ -204,10 +209,155 @@ void Avx2RunSingle(const BlurRow* rows, int x, int end, uint32_t* lefts) {
     lefts[0] = JoinLeft(spread);
 }
 
+// ---------------------------------------------------------------------------
+// Eight rows at a time, one register per column (row r in element r), so the
+// chain from cell to cell runs down the columns with plain byte arithmetic,
+// as in the SSE2 file: with a = avg(old, right) and c = avg(below, left),
+// byte averages that round up,
+//   new = avg(a, c) - 1 when a ^ c, old ^ right or below ^ left is odd,
+//   new = avg(a, c) otherwise.
+// A 32-bit program has eight vector registers, too few for this loop; there
+// every row goes along the row.
+#if defined(__x86_64__) || defined(_M_X64)
+const bool avx2ColumnBlocks = true;
+#else
+const bool avx2ColumnBlocks = false;
+#endif
+const int avx2ColumnRows = 8;
+
+// Four registers of two rows by four cells (lane L of register a: row
+// 4L + a) become four columns of the eight rows, and back again.
+inline void Transpose4Lanes(__m256i* v) {
+    const __m256i t0 = _mm256_unpacklo_epi32(v[0], v[1]);
+    const __m256i t1 = _mm256_unpackhi_epi32(v[0], v[1]);
+    const __m256i t2 = _mm256_unpacklo_epi32(v[2], v[3]);
+    const __m256i t3 = _mm256_unpackhi_epi32(v[2], v[3]);
+    v[0] = _mm256_unpacklo_epi64(t0, t2);
+    v[1] = _mm256_unpackhi_epi64(t0, t2);
+    v[2] = _mm256_unpacklo_epi64(t1, t3);
+    v[3] = _mm256_unpackhi_epi64(t1, t3);
+}
+
+// Four cells from x of the eight rows, as four columns. rows[r]: row r.
+inline void LoadColumnsAvx2(uint32_t* const* rows, int x, __m256i* columns) {
+    for (int a = 0; a < 4; ++a) columns[a] = LoadTwo(rows[a] + x, rows[a + 4] + x);
+    Transpose4Lanes(columns);
+}
+
+inline __m256i BlurColumnAvx2(__m256i old, __m256i right, __m256i below, __m256i left,
+                              __m256i ones) {
+    const __m256i top = _mm256_avg_epu8(old, right);
+    const __m256i bottom = _mm256_avg_epu8(below, left);
+    const __m256i odd = _mm256_or_si256(
+        _mm256_or_si256(_mm256_xor_si256(old, right), _mm256_xor_si256(below, left)),
+        _mm256_xor_si256(top, bottom));
+    return _mm256_sub_epi8(_mm256_avg_epu8(top, bottom), _mm256_and_si256(odd, ones));
+}
+
+// Flares the candidates of a column (bit r of flags: row r): a candidate
+// whose new value fell below its old one takes the flare of its old value.
+__attribute__((noinline, cold)) __m256i FlareColumnAvx2(__m256i result, __m256i old,
+                                                        unsigned flags) {
+    alignas(32) uint32_t value[avx2ColumnRows];
+    alignas(32) uint32_t before[avx2ColumnRows];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(value), result);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(before), old);
+    for (int r = 0; r < avx2ColumnRows; ++r) {
+        if ((flags >> r & 1u) && value[r] < before[r]) value[r] = Flared(before[r]);
+    }
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(value));
+}
+
+// The blur of eight rows (rows[0..7], rows[8] the row under them, only read)
+// over the columns [0, end), end a multiple of eight, with the rows' first
+// twinkle candidates in candidate[]. Leaves each row's new value of cell
+// end - 1 in lefts and its next candidate in candidate[].
+__attribute__((noinline)) void BlurColumnsAvx2(uint32_t* const* rowCells, uint16_t* const* rowOut,
+                                               int end, int64_t* candidate, int64_t interval,
+                                               uint32_t* lefts) {
+    uint32_t* rows[avx2ColumnRows + 1];
+    uint16_t* out[avx2ColumnRows];
+    for (int r = 0; r <= avx2ColumnRows; ++r) rows[r] = rowCells[r];
+    for (int r = 0; r < avx2ColumnRows; ++r) out[r] = rowOut[r];
+    const __m256i ones = _mm256_set1_epi8(1);
+    // Below of a column: its elements one row up, the row under the block
+    // coming in last.
+    const __m256i up = _mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 7);
+    __m256i left = _mm256_setzero_si256();
+    __m256i current[4];
+    LoadColumnsAvx2(rows, 0, current);
+    ColumnCandidates<avx2ColumnRows, 8> candidates(candidate, interval);
+    for (int x = 0; x < end; x += 8) {
+        __m256i middle[4], ahead[4];
+        LoadColumnsAvx2(rows, x + 4, middle);
+        // At the end of the row: the right border and past it, all unused
+        // but the first column, which is the last cell's right.
+        LoadColumnsAvx2(rows, x + 8, ahead);
+        unsigned flags[8];
+        const bool twinkles = candidates.Take(x, flags);
+        const __m256i columns[9] = {current[0], current[1], current[2], current[3], middle[0],
+                                    middle[1],  middle[2],  middle[3],  ahead[0]};
+        __m256i fresh[8];
+        for (int i = 0; i < 8; ++i) {
+            const __m256i under = _mm256_set1_epi32(static_cast<int>(rows[avx2ColumnRows][x + i]));
+            const __m256i below =
+                _mm256_blend_epi32(_mm256_permutevar8x32_epi32(columns[i], up), under, 0x80);
+            left = BlurColumnAvx2(columns[i], columns[i + 1], below, left, ones);
+            if (twinkles && flags[i] != 0) left = FlareColumnAvx2(left, columns[i], flags[i]);
+            fresh[i] = left;
+        }
+        Transpose4Lanes(fresh);
+        Transpose4Lanes(fresh + 4);
+        for (int a = 0; a < 4; ++a) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[a] + x),
+                             _mm256_castsi256_si128(fresh[a]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[a + 4] + x),
+                             _mm256_extracti128_si256(fresh[a], 1));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[a] + x + 4),
+                             _mm256_castsi256_si128(fresh[a + 4]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[a + 4] + x + 4),
+                             _mm256_extracti128_si256(fresh[a + 4], 1));
+            const __m256i pixels = _mm256_packus_epi32(Pixels(fresh[a]), Pixels(fresh[a + 4]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out[a] + x),
+                             _mm256_castsi256_si128(pixels));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out[a + 4] + x),
+                             _mm256_extracti128_si256(pixels, 1));
+        }
+        for (int i = 0; i < 4; ++i) current[i] = ahead[i];
+    }
+    alignas(32) uint32_t last[avx2ColumnRows];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(last), left);
+    for (int r = 0; r < avx2ColumnRows; ++r) lefts[r] = last[r];
+}
 }  // namespace
 
 void BlurHeatFieldAvx2(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    BlurField(pixels, pitchInPixels, twinkleInterval, Avx2RunQuad, Avx2RunPair, Avx2RunSingle);
+    if (HeatField == nullptr || pixels == nullptr) return;
+    const int columnsEnd = screenWidth & ~7;
+    const int64_t interval = twinkleInterval;
+    int64_t next = FirstCandidate(twinkleInterval);
+    int y = 0;
+    if (avx2ColumnBlocks && columnsEnd > 0) {
+        for (; y + avx2ColumnRows <= screenHeight; y += avx2ColumnRows) {
+            BlurRow rows[avx2ColumnRows];
+            int64_t candidate[avx2ColumnRows];
+            uint32_t lefts[avx2ColumnRows];
+            next = ColumnBlockRows<avx2ColumnRows>(pixels, pitchInPixels, y, next, interval, rows,
+                                                   candidate);
+            uint32_t* cells[avx2ColumnRows + 1];
+            uint16_t* out[avx2ColumnRows];
+            for (int r = 0; r < avx2ColumnRows; ++r) {
+                cells[r] = rows[r].cells;
+                out[r] = rows[r].out;
+            }
+            // The row under the block, which the loop only reads.
+            cells[avx2ColumnRows] = const_cast<uint32_t*>(rows[avx2ColumnRows - 1].below);
+            BlurColumnsAvx2(cells, out, columnsEnd, candidate, interval, lefts);
+            BlurRowEnds<avx2ColumnRows>(rows, columnsEnd, candidate, interval, lefts);
+        }
+    }
+    BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, y, next, Avx2RunQuad, Avx2RunPair,
+                 Avx2RunSingle);
     // Leave the upper register halves clean for SSE code that follows.
     _mm256_zeroupper();
 }
