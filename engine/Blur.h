@@ -19,11 +19,11 @@ void BlurHeatField(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
 // The same blur, one path each, for the tests and the benchmarks. A path may
 // only be called when BlurPathSupported says the processor can run it.
 enum BlurPath {
-    blurReference = 0,  // plain per-channel arithmetic, one cell at a time
-    blurSse2 = 1,       // 128-bit packed words
-    blurAvx2 = 2,       // 256-bit packed words
-    blurAvx512 = 3,     // 512-bit registers: byte averages down columns of sixteen rows
-    blurAvx512Vbmi = 4, // the same with the pixels made by bit-field gathers
+    blurReference = 0,   // plain per-channel arithmetic, one cell at a time
+    blurSse2 = 1,        // 128-bit registers: byte averages down columns of four rows
+    blurAvx2 = 2,        // 256-bit registers: columns of eight rows
+    blurAvx512 = 3,      // 512-bit registers: columns of sixteen rows
+    blurAvx512Vbmi = 4,  // the same with the pixels made by bit-field gathers
     blurPathCount = 5
 };
 
