@@ -93,6 +93,27 @@ e2e_start_in_desktop() {
     SAVER_PID=$!
 }
 
+# Starts the saver in a 1024x768 virtual desktop and waits for its window and
+# for the desktop to take the mode the saver asks for: e2e_run_at W H args...
+# Now and then Wine's virtual desktop applies its own first size after the
+# saver's mode change (the saver keeps drawing at its size in the top-left
+# corner); one more start tells that race from a saver that never switches,
+# which fails both times.
+e2e_run_at() {
+    local width="$1" height="$2"
+    shift 2
+    local attempt
+    for attempt in 1 2; do
+        e2e_start_in_desktop 1024x768 "$@"
+        if e2e_poll 30 saver_window_found && e2e_poll 30 desktop_size_is "$width" "$height"; then
+            return 0
+        fi
+        [ "$attempt" = 2 ] && return 1
+        echo "note: desktop $(desktop_size) after starting '$*'; starting once more" >&2
+        e2e_kill_all
+    done
+}
+
 # Starts the saver directly on the X server, with no virtual desktop.
 e2e_start_bare() {
     (cd "$E2E_DIR" && exec wine "$E2E_DIR/Glimmerax.scr" "$@" >"$E2E_DIR/wine.log" 2>&1) &

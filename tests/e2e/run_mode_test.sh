@@ -4,12 +4,6 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_begin run_mode
 
-# Starts run mode in a 1024x768 virtual desktop and waits for its window.
-start_run() {
-    e2e_start_in_desktop 1024x768 "$@"
-    e2e_poll 30 saver_window_found
-}
-
 stop_run() {
     e2e_kill_all
 }
@@ -19,21 +13,19 @@ stop_run() {
 e2e_ini "Resolution=0"
 for args in "" "/s" "-s" "/S" "/C" "--c"; do
     # shellcheck disable=SC2086
-    if start_run $args; then
-        if e2e_poll 30 desktop_size_is 640 480; then
-            ok "run mode for '$args': window rippleful/Particle, desktop 640x480"
-        else
-            fail "run mode for '$args': desktop is $(desktop_size), not 640x480 (inside: $(probe_desktop screen); error box: $(probe_desktop message Error))"
-            screenshot_desktop "$E2E_DIR/failed-${args//\//_}.png"
-        fi
-    else
+    if e2e_run_at 640 480 $args; then
+        ok "run mode for '$args': window rippleful/Particle, desktop 640x480"
+    elif ! saver_window_found; then
         fail "run mode for '$args': no rippleful/Particle window"
+    else
+        fail "run mode for '$args': desktop is $(desktop_size), not 640x480 (inside: $(probe_desktop screen); error box: $(probe_desktop message Error))"
+        screenshot_desktop "$E2E_DIR/failed-${args//\//_}.png"
     fi
     stop_run
 done
 
 e2e_ini "Resolution=3"
-if start_run /s && e2e_poll 30 desktop_size_is 1280 1024; then
+if e2e_run_at 1280 1024 /s; then
     ok "Resolution 3 switches the desktop to 1280x1024"
     probe="$(probe_desktop window rippleful Particle)"
     case "$probe" in
@@ -53,7 +45,7 @@ end_with() {
     shift
     # Set-up has finished once the mode has changed: only then is the
     # frame loop there to take the input.
-    if ! start_run /s || ! e2e_poll 30 desktop_size_is 640 480; then
+    if ! e2e_run_at 640 480 /s; then
         fail "$what: run mode did not start"
         stop_run
         return

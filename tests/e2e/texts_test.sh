@@ -48,8 +48,7 @@ mid_line_shows() {
     [ "$(count_pixels "$shot" 600 80 20 140 "$CYAN")" -ge 40 ]
 }
 
-e2e_start_in_desktop 1024x768 /s
-if e2e_poll 30 saver_window_found && e2e_poll 30 desktop_size_is 640 480; then
+if e2e_run_at 640 480 /s; then
     started=$SECONDS
     if e2e_poll 10 top_line_shows; then
         ok "the frame-rate line shows at the top left in its colour"

@@ -22,9 +22,9 @@ int RecordMessage(HWND, const wchar_t* text) {
 const int kFirst = 100, kText = 101, kCheck = 102, kSecond = 103;
 
 // A dialog of four fields; its test action runs once the dialog shows.
-class ExchangeDialog : public CDialog {
+class ExchangeDialog : public ScriptedDialog<ExchangeDialog> {
 public:
-    ExchangeDialog() : CDialog(0) {
+    ExchangeDialog() {
         builder.Control(kFirst, L"Edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 5, 5, 60, 14);
         builder.Control(kText, L"Edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 5, 25, 60, 14);
         builder.Control(kCheck, L"Button", BS_AUTOCHECKBOX | WS_TABSTOP, 5, 45, 60, 10, L"check");
@@ -42,21 +42,6 @@ public:
         DDV_MinMaxUInt(dx, second, 15, 100);
     }
 
-    BOOL OnInitDialog() override {
-        CDialog::OnInitDialog();
-        ::PostMessageA(m_hWnd, WM_APP, 0, 0);
-        return TRUE;
-    }
-
-    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
-        if (message == WM_APP) {
-            action(*this);
-            if (!endedByAction) EndDialog(IDOK);
-            return TRUE;
-        }
-        return CDialog::OnWndMsg(message, wParam, lParam, result);
-    }
-
     HWND Item(int id) const { return ::GetDlgItem(m_hWnd, id); }
     void Type(int id, const char* value) const { ::SetDlgItemTextA(m_hWnd, id, value); }
     std::string TextOf(int id) const {
@@ -71,8 +56,6 @@ public:
     CString text = "members";
     BOOL check = TRUE;
     UINT second = 30;
-    std::function<void(ExchangeDialog&)> action;
-    bool endedByAction = false;  // the action closed the dialog itself
 };
 
 class DataExchangeTest : public ::testing::Test {

@@ -1,10 +1,14 @@
-// Builds dialog templates in memory for the tests of the framework's dialogs.
+// Builds dialog templates in memory for the tests of the framework's dialogs,
+// and runs such dialogs with a test's action.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "framework/Afx_win.h"
 
 class DialogTemplateBuilder {
 public:
@@ -57,4 +61,31 @@ private:
 
     std::vector<unsigned char> bytes_;
     size_t headOffset_ = 0;
+};
+
+// A dialog that runs a test's action once it shows, then closes with IDOK
+// unless the action closed it itself. Derived builds its template and calls
+// InitModalIndirect.
+template <typename Derived>
+class ScriptedDialog : public CDialog {
+public:
+    ScriptedDialog() : CDialog(0) {}
+
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        ::PostMessageA(m_hWnd, WM_APP, 0, 0);
+        return TRUE;
+    }
+
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+        if (message == WM_APP) {
+            action(static_cast<Derived&>(*this));
+            if (!endedByAction) EndDialog(IDOK);
+            return TRUE;
+        }
+        return CDialog::OnWndMsg(message, wParam, lParam, result);
+    }
+
+    std::function<void(Derived&)> action;
+    bool endedByAction = false;  // the action closed the dialog itself
 };

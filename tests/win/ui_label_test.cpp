@@ -16,9 +16,9 @@ void RecordOpen(const char* target) { opened.push_back(target); }
 
 const int kLink = 200, kPreview = 201;
 
-class LabelDialog : public CDialog {
+class LabelDialog : public ScriptedDialog<LabelDialog> {
 public:
-    LabelDialog() : CDialog(0) {
+    LabelDialog() {
         builder.Control(kLink, L"Static", SS_LEFT | SS_NOTIFY | WS_GROUP, 10, 10, 100, 12, L"Static");
         builder.Control(kPreview, L"Static", SS_CENTER | WS_GROUP, 10, 40, 40, 30, L"Static");
         InitModalIndirect(builder.Get());
@@ -27,24 +27,10 @@ public:
         DDX_Control(dx, kLink, link);
         DDX_Control(dx, kPreview, preview);
     }
-    BOOL OnInitDialog() override {
-        CDialog::OnInitDialog();
-        ::PostMessageA(m_hWnd, WM_APP, 0, 0);
-        return TRUE;
-    }
-    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
-        if (message == WM_APP) {
-            action(*this);
-            EndDialog(IDOK);
-            return TRUE;
-        }
-        return CDialog::OnWndMsg(message, wParam, lParam, result);
-    }
 
     DialogTemplateBuilder builder{WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_MODALFRAME, 160, 90, L"Labels"};
     CLinkLabel link;
     CLinkLabel preview;
-    std::function<void(LabelDialog&)> action;
 };
 
 void RunLabels(std::function<void(LabelDialog&)> action) {
