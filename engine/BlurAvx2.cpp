@@ -332,32 +332,9 @@ __attribute__((noinline)) void BlurColumnsAvx2(uint32_t* const* rowCells, uint16
 }  // namespace
 
 void BlurHeatFieldAvx2(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    if (HeatField == nullptr || pixels == nullptr) return;
-    const int columnsEnd = screenWidth & ~7;
-    const int64_t interval = twinkleInterval;
-    int64_t next = FirstCandidate(twinkleInterval);
-    int y = 0;
-    if (avx2ColumnBlocks && columnsEnd > 0) {
-        for (; y + avx2ColumnRows <= screenHeight; y += avx2ColumnRows) {
-            BlurRow rows[avx2ColumnRows];
-            int64_t candidate[avx2ColumnRows];
-            uint32_t lefts[avx2ColumnRows];
-            next = ColumnBlockRows<avx2ColumnRows>(pixels, pitchInPixels, y, next, interval, rows,
-                                                   candidate);
-            uint32_t* cells[avx2ColumnRows + 1];
-            uint16_t* out[avx2ColumnRows];
-            for (int r = 0; r < avx2ColumnRows; ++r) {
-                cells[r] = rows[r].cells;
-                out[r] = rows[r].out;
-            }
-            // The row under the block, which the loop only reads.
-            cells[avx2ColumnRows] = const_cast<uint32_t*>(rows[avx2ColumnRows - 1].below);
-            BlurColumnsAvx2(cells, out, columnsEnd, candidate, interval, lefts);
-            BlurRowEnds<avx2ColumnRows>(rows, columnsEnd, candidate, interval, lefts);
-        }
-    }
-    BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, y, next, Avx2RunQuad, Avx2RunPair,
-                 Avx2RunSingle);
+    BlurFieldByColumns<avx2ColumnRows>(pixels, pitchInPixels, twinkleInterval,
+                                       avx2ColumnBlocks ? screenWidth & ~7 : 0, BlurColumnsAvx2,
+                                       Avx2RunQuad, Avx2RunPair, Avx2RunSingle);
     // Leave the upper register halves clean for SSE code that follows.
     _mm256_zeroupper();
 }

@@ -1,5 +1,6 @@
-// The frame-level walk shared by the blur's packed paths: rows, the twinkle
-// countdown and the single cells the wide loops leave over.
+// The frame-level walk shared by the blur's packed paths: blocks of rows for
+// the column loops, rows for the row loops, the twinkle countdown and the
+// single cells the wide loops leave over.
 //
 // Everything here has internal linkage on purpose. Each path's file is built
 // for its own instruction set; an inline function with external linkage
@@ -252,13 +253,37 @@ void BlurRowsFrom(uint16_t* pixels, int pitchInPixels, int twinkleInterval, int 
     }
 }
 
-// Blurs the whole visible field that way.
-template <typename Run4, typename Run2, typename Run1>
-void BlurField(uint16_t* pixels, int pitchInPixels, int twinkleInterval, Run4 run4, Run2 run2,
-               Run1 run1) {
+// Blurs the whole visible field in blocks of Rows rows down the columns
+// [0, columnsEnd) with the path's column loop, the cells after columnsEnd
+// one at a time, and the rows left over under the last block along the
+// rows. columns(cells, out, end, candidate, interval, lefts) gets the
+// blocks' rows (cells[Rows]: the row under the block, only read) and works
+// as ColumnBlockRows and BlurRowEnds expect. No blocks when columnsEnd is 0.
+template <int Rows, typename Columns, typename Run4, typename Run2, typename Run1>
+void BlurFieldByColumns(uint16_t* pixels, int pitchInPixels, int twinkleInterval, int columnsEnd,
+                        Columns columns, Run4 run4, Run2 run2, Run1 run1) {
     if (HeatField == nullptr || pixels == nullptr) return;
-    BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, 0, FirstCandidate(twinkleInterval), run4,
-                 run2, run1);
+    const int64_t interval = twinkleInterval;
+    int64_t next = FirstCandidate(twinkleInterval);
+    int y = 0;
+    if (columnsEnd > 0) {
+        for (; y + Rows <= screenHeight; y += Rows) {
+            BlurRow rows[Rows];
+            int64_t candidate[Rows];
+            uint32_t lefts[Rows];
+            next = ColumnBlockRows<Rows>(pixels, pitchInPixels, y, next, interval, rows, candidate);
+            uint32_t* cells[Rows + 1];
+            uint16_t* out[Rows];
+            for (int r = 0; r < Rows; ++r) {
+                cells[r] = rows[r].cells;
+                out[r] = rows[r].out;
+            }
+            cells[Rows] = const_cast<uint32_t*>(rows[Rows - 1].below);
+            columns(cells, out, columnsEnd, candidate, interval, lefts);
+            BlurRowEnds<Rows>(rows, columnsEnd, candidate, interval, lefts);
+        }
+    }
+    BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, y, next, run4, run2, run1);
 }
 
 }  // namespace

@@ -232,32 +232,6 @@ __attribute__((noinline)) void BlurColumnsSse2(uint32_t* const* rowCells, uint16
 }  // namespace
 
 void BlurHeatFieldSse2(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    if (HeatField == nullptr || pixels == nullptr) return;
-    const int width = screenWidth;
-    const int height = screenHeight;
-    const int columnsEnd = width & ~3;
-    const int64_t interval = twinkleInterval;
-    int64_t next = FirstCandidate(twinkleInterval);
-    int y = 0;
-    if (columnsEnd > 0) {
-        for (; y + sse2ColumnRows <= height; y += sse2ColumnRows) {
-            BlurRow rows[sse2ColumnRows];
-            int64_t candidate[sse2ColumnRows];
-            uint32_t lefts[sse2ColumnRows];
-            next = ColumnBlockRows<sse2ColumnRows>(pixels, pitchInPixels, y, next, interval, rows,
-                                                   candidate);
-            uint32_t* cells[sse2ColumnRows + 1];
-            uint16_t* out[sse2ColumnRows];
-            for (int r = 0; r < sse2ColumnRows; ++r) {
-                cells[r] = rows[r].cells;
-                out[r] = rows[r].out;
-            }
-            // The row under the block, which the loop only reads.
-            cells[sse2ColumnRows] = const_cast<uint32_t*>(rows[sse2ColumnRows - 1].below);
-            BlurColumnsSse2(cells, out, columnsEnd, candidate, interval, lefts);
-            BlurRowEnds<sse2ColumnRows>(rows, columnsEnd, candidate, interval, lefts);
-        }
-    }
-    BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, y, next, Sse2Run<4>, Sse2Run<2>,
-                 Sse2Run<1>);
+    BlurFieldByColumns<sse2ColumnRows>(pixels, pitchInPixels, twinkleInterval, screenWidth & ~3,
+                                       BlurColumnsSse2, Sse2Run<4>, Sse2Run<2>, Sse2Run<1>);
 }

@@ -24,7 +24,7 @@ const int kFirst = 100, kText = 101, kCheck = 102, kSecond = 103;
 // A dialog of four fields; its test action runs once the dialog shows.
 class ExchangeDialog : public ScriptedDialog<ExchangeDialog> {
 public:
-    ExchangeDialog() {
+    ExchangeDialog() : ScriptedDialog(0u) {
         builder.Control(kFirst, L"Edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 5, 5, 60, 14);
         builder.Control(kText, L"Edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 5, 25, 60, 14);
         builder.Control(kCheck, L"Button", BS_AUTOCHECKBOX | WS_TABSTOP, 5, 45, 60, 10, L"check");

@@ -63,29 +63,32 @@ private:
     size_t headOffset_ = 0;
 };
 
-// A dialog that runs a test's action once it shows, then closes with IDOK
-// unless the action closed it itself. Derived builds its template and calls
-// InitModalIndirect.
-template <typename Derived>
-class ScriptedDialog : public CDialog {
+// A dialog that runs a test's action once it shows, then closes with
+// closeWith unless the action closed it itself. Base is the dialog class
+// under test (CDialog for one built from a template here, whose Derived
+// calls InitModalIndirect); the arguments go to its constructor.
+template <typename Derived, typename Base = CDialog>
+class ScriptedDialog : public Base {
 public:
-    ScriptedDialog() : CDialog(0) {}
+    template <typename... Arguments>
+    explicit ScriptedDialog(Arguments... arguments) : Base(arguments...) {}
 
     BOOL OnInitDialog() override {
-        CDialog::OnInitDialog();
-        ::PostMessageA(m_hWnd, WM_APP, 0, 0);
+        Base::OnInitDialog();
+        ::PostMessageA(this->m_hWnd, WM_APP, 0, 0);
         return TRUE;
     }
 
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
         if (message == WM_APP) {
             action(static_cast<Derived&>(*this));
-            if (!endedByAction) EndDialog(IDOK);
+            if (!endedByAction && ::IsWindow(this->m_hWnd)) this->EndDialog(closeWith);
             return TRUE;
         }
-        return CDialog::OnWndMsg(message, wParam, lParam, result);
+        return Base::OnWndMsg(message, wParam, lParam, result);
     }
 
     std::function<void(Derived&)> action;
     bool endedByAction = false;  // the action closed the dialog itself
+    int closeWith = IDOK;
 };

@@ -18,7 +18,7 @@ const int kLink = 200, kPreview = 201;
 
 class LabelDialog : public ScriptedDialog<LabelDialog> {
 public:
-    LabelDialog() {
+    LabelDialog() : ScriptedDialog(0u) {
         builder.Control(kLink, L"Static", SS_LEFT | SS_NOTIFY | WS_GROUP, 10, 10, 100, 12, L"Static");
         builder.Control(kPreview, L"Static", SS_CENTER | WS_GROUP, 10, 40, 40, 30, L"Static");
         InitModalIndirect(builder.Get());

@@ -11,6 +11,7 @@
 #include "framework/Afx_win.h"
 #include "res/Resource.h"
 #include "settings/Settings.h"
+#include "framework_dialog_template.h"
 #include "ui/SettingsDlg_win.h"
 
 namespace {
@@ -32,25 +33,13 @@ std::string Folder() {
 // this test.
 class ResourceApp : public CWinApp {};
 
-class TestSettingsDlg : public CSettingsDlg {
+// The settings dialog, cancelled after the test's action unless that closed
+// it.
+class TestSettingsDlg : public ScriptedDialog<TestSettingsDlg, CSettingsDlg> {
 public:
-    BOOL OnInitDialog() override {
-        CSettingsDlg::OnInitDialog();
-        ::PostMessageA(m_hWnd, WM_APP, 0, 0);
-        return TRUE;
-    }
-    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
-        if (message == WM_APP) {
-            action(*this);
-            if (::IsWindow(m_hWnd)) EndDialog(IDCANCEL);
-            return TRUE;
-        }
-        return CSettingsDlg::OnWndMsg(message, wParam, lParam, result);
-    }
+    TestSettingsDlg() { closeWith = IDCANCEL; }
     void SetText(int id, const std::string& text) { ::SetDlgItemTextA(m_hWnd, id, text.c_str()); }
     void PressOk() { ::SendMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
-
-    std::function<void(TestSettingsDlg&)> action;
 };
 
 class SettingsDialogTest : public ::testing::Test {
