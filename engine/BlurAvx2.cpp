@@ -329,6 +329,7 @@ __attribute__((noinline)) void BlurColumnsAvx2(uint32_t* const* rowCells, uint16
     _mm256_store_si256(reinterpret_cast<__m256i*>(last), left);
     for (int r = 0; r < avx2ColumnRows; ++r) lefts[r] = last[r];
 }
+
 }  // namespace
 
 void BlurHeatFieldAvx2(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {

@@ -229,6 +229,7 @@ __attribute__((noinline)) void BlurColumnsSse2(uint32_t* const* rowCells, uint16
     _mm_store_si128(reinterpret_cast<__m128i*>(last), left);
     for (int r = 0; r < sse2ColumnRows; ++r) lefts[r] = last[r];
 }
+
 }  // namespace
 
 void BlurHeatFieldSse2(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
