@@ -254,17 +254,14 @@ inline __m256i BlurColumnAvx2(__m256i old, __m256i right, __m256i below, __m256i
     return _mm256_sub_epi8(_mm256_avg_epu8(top, bottom), _mm256_and_si256(odd, ones));
 }
 
-// Flares the candidates of a column (bit r of flags: row r): a candidate
-// whose new value fell below its old one takes the flare of its old value.
+// Flares the candidates of a column, one cell at a time: they are rare.
 __attribute__((noinline, cold)) __m256i FlareColumnAvx2(__m256i result, __m256i old,
                                                         unsigned flags) {
     alignas(32) uint32_t value[avx2ColumnRows];
     alignas(32) uint32_t before[avx2ColumnRows];
     _mm256_store_si256(reinterpret_cast<__m256i*>(value), result);
     _mm256_store_si256(reinterpret_cast<__m256i*>(before), old);
-    for (int r = 0; r < avx2ColumnRows; ++r) {
-        if ((flags >> r & 1u) && value[r] < before[r]) value[r] = Flared(before[r]);
-    }
+    FlareCandidates<avx2ColumnRows>(value, before, flags);
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(value));
 }
 

@@ -37,6 +37,15 @@ inline uint16_t PackedToRGB565(uint32_t cell) {
 // level, a bright one wraps to some other level, and the top byte clears.
 inline uint32_t Flared(uint32_t old) { return (old & 0x003F3F3Fu) << 2; }
 
+// Flares the candidates among Rows cells of a column (bit r of flags: row r),
+// their new values in value and their old ones in before.
+template <int Rows>
+inline void FlareCandidates(uint32_t* value, const uint32_t* before, unsigned flags) {
+    for (int r = 0; r < Rows; ++r) {
+        if ((flags >> r & 1u) && value[r] < before[r]) value[r] = Flared(before[r]);
+    }
+}
+
 // One cell the slow way, with or without a twinkle. Returns its new value,
 // the next cell's left.
 inline uint32_t BlurSingleCell(uint32_t* row, const uint32_t* below, uint16_t* out, int x,

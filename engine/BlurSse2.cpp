@@ -169,17 +169,14 @@ inline __m128i PixelsSigned(__m128i cells) {
     return _mm_srai_epi32(_mm_slli_epi32(_mm_add_epi32(redBlue, green), 13), 16);
 }
 
-// Flares the candidates of a column (bit r of flags: row r): a candidate
-// whose new value fell below its old one takes the flare of its old value.
+// Flares the candidates of a column, one cell at a time: they are rare.
 __attribute__((noinline, cold)) __m128i FlareColumnSse2(__m128i result, __m128i old,
                                                         unsigned flags) {
     alignas(16) uint32_t value[4];
     alignas(16) uint32_t before[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(value), result);
     _mm_store_si128(reinterpret_cast<__m128i*>(before), old);
-    for (int r = 0; r < 4; ++r) {
-        if ((flags >> r & 1u) && value[r] < before[r]) value[r] = Flared(before[r]);
-    }
+    FlareCandidates<4>(value, before, flags);
     return _mm_load_si128(reinterpret_cast<const __m128i*>(value));
 }
 

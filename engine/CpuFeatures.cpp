@@ -61,7 +61,7 @@ int DetectAvx512Bw() {
 
 int DetectAvx512Vbmi() {
 #ifdef GLIMMERAX_X86
-    if (!DetectAvx512Bw()) return 0;
+    if (!CpuHasAvx512Bw()) return 0;
     unsigned int a = 0, b = 0, c = 0, d = 0;
     __cpuid_count(7, 0, a, b, c, d);
     return (c & bit_AVX512VBMI) != 0 ? 1 : 0;
