@@ -11,12 +11,10 @@ INI="$E2E_DIR/Glimmerax.ini"
 dialog_process_alive() { pgrep -f "^$E2E_DIR/Glimmerax\.scr" >/dev/null 2>&1; }
 dialog_process_gone() { ! dialog_process_alive; }
 
-dialog_window() { xdotool search --name '^Glimmerax$' 2>/dev/null | head -n 1; }
+dialog_window() { window_named '^Glimmerax$'; }
 # The dialog and a message box both have the caption Glimmerax.
 glimmerax_windows() { xdotool search --name '^Glimmerax$' 2>/dev/null | wc -l; }
 windows_are() { [ "$(glimmerax_windows)" = "$1" ]; }
-has_window() { [ -n "$(xdotool search --name "$1" 2>/dev/null | head -n 1)" ]; }
-no_window() { ! has_window "$1"; }
 
 start_dialog() {
     e2e_start_bare /c
@@ -33,11 +31,10 @@ control_state() { control "$1" | cut -d' ' -f3-4; }
 press_until_gone() {
     local attempt window
     for attempt in 1 2 3 4 5; do
-        window="$(xdotool search --name "$1" 2>/dev/null | head -n 1)"
+        window="$(window_named "$1")"
         [ -n "$window" ] || return 0
-        xdotool windowfocus --sync "$window" 2>/dev/null
-        xdotool key --window "$window" "$2"
-        e2e_poll 8 no_window "$1" && return 0
+        press_in "$window" "$2"
+        e2e_poll 8 no_window_named "$1" && return 0
     done
     return 1
 }
@@ -186,7 +183,7 @@ e2e_ini "Resolution=1" "TopText=kept"
 before="$(md5sum <"$INI")"
 if start_dialog; then
     click_control 1007
-    if e2e_poll 15 has_window '^字体$'; then
+    if e2e_poll 15 has_window_named '^字体$'; then
         ok "the font button opens the font dialog"
         press_until_gone '^字体$' Return || fail "the font dialog did not close"
     else
@@ -221,14 +218,14 @@ if start_dialog; then
         menu="$(menu_window)"
         eval "$(xdotool getwindowgeometry --shell "$menu")"
         xdotool mousemove $((X + 40)) $((Y + HEIGHT - 10)) click 1
-        if e2e_poll 10 has_window '^关于 Glimmerax$'; then
+        if e2e_poll 10 has_window_named '^关于 Glimmerax$'; then
             ok "the system menu's last item opens the About box"
             text="$(probe_bare texts '关于 Glimmerax')"
             grep -q "Glimmerax 1.0 版" <<<"$text" && ok "the About box says Glimmerax 1.0 版" \
                 || fail "About box texts: $text"
-            xdotool windowfocus --sync "$(xdotool search --name '^关于 Glimmerax$' | head -n 1)" 2>/dev/null
+            xdotool windowfocus --sync "$(window_named '^关于 Glimmerax$')" 2>/dev/null
             xdotool key Return
-            if e2e_poll 10 no_window '^关于 Glimmerax$' && dialog_process_alive && windows_are 1; then
+            if e2e_poll 10 no_window_named '^关于 Glimmerax$' && dialog_process_alive && windows_are 1; then
                 ok "the About box's OK returns to the dialog"
             else
                 fail "after the About box's OK"

@@ -139,8 +139,19 @@ probe_bare() {
     [ -s "$out" ] && cat "$out"
 }
 
+# The first X window whose name matches a pattern, and whether there is one.
+window_named() { xdotool search --name "$1" 2>/dev/null | head -n 1; }
+has_window_named() { [ -n "$(window_named "$1")" ]; }
+no_window_named() { ! has_window_named "$1"; }
+
+# Gives a window the keyboard focus and presses a key in it.
+press_in() {
+    xdotool windowfocus --sync "$1" 2>/dev/null
+    xdotool key --window "$1" "$2"
+}
+
 # The X window of the Wine virtual desktop.
-desktop_window() { xdotool search --name "^$E2E_DESKTOP - " 2>/dev/null | head -n 1; }
+desktop_window() { window_named "^$E2E_DESKTOP - "; }
 
 # "W H" of the virtual desktop's X window.
 desktop_size() {

@@ -95,14 +95,10 @@ stop_run
 
 # 4. Configure mode opens the settings dialog instead of the run-mode
 #    window; Escape closes it and the process ends with exit code 0.
-settings_dialog() { xdotool search --name '^Glimmerax$' 2>/dev/null | head -n 1; }
-has_settings_dialog() { [ -n "$(settings_dialog)" ]; }
 e2e_start_bare /c
-if e2e_poll 30 has_settings_dialog; then
+if e2e_poll 30 has_window_named '^Glimmerax$'; then
     ok "/c opens the settings dialog"
-    dialog="$(settings_dialog)"
-    xdotool windowfocus --sync "$dialog" 2>/dev/null
-    xdotool key --window "$dialog" Escape
+    press_in "$(window_named '^Glimmerax$')" Escape
     if e2e_poll 10 saver_gone; then
         wait "$SAVER_PID" 2>/dev/null
         rc=$?
@@ -117,10 +113,8 @@ stop_run
 
 # 5. Without a virtual desktop the display mode cannot change: the
 #    DirectDraw error box, then the process ends after OK.
-error_box() { xdotool search --name '^Error$' 2>/dev/null | head -n 1; }
-has_error_box() { [ -n "$(error_box)" ]; }
 e2e_start_bare /s
-if e2e_poll 30 has_error_box; then
+if e2e_poll 30 has_window_named '^Error$'; then
     ok "bare X: the box captioned Error appears"
     text="$(probe_bare message Error)"
     if [ "$text" = "初始化DirectDraw过程中出错！" ]; then
@@ -128,9 +122,7 @@ if e2e_poll 30 has_error_box; then
     else
         fail "the box says '$text'"
     fi
-    box="$(error_box)"
-    xdotool windowfocus --sync "$box" 2>/dev/null
-    xdotool key --window "$box" Return
+    press_in "$(window_named '^Error$')" Return
     if e2e_poll 10 saver_gone; then ok "after OK the process exits"; else fail "still running after OK"; fi
     wait "$SAVER_PID" 2>/dev/null
     rc=$?
