@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FakeProfileStore.h"
+#include "SampleFont.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -14,26 +15,6 @@ const char* const kFontKeys[] = {"lfHeight", "lfWidth", "lfEscapement", "lfOrien
                                  "lfWeight", "lfItalic", "lfUnderline", "lfStrikeOut",
                                  "lfCharSet", "lfOutPrecision", "lfClipPrecision", "lfQuality",
                                  "lfPitchAndFamily", "lfFaceName", "Color"};
-
-void SetFont(TextStyle& style, int32_t height, int32_t weight, uint8_t charSet,
-             const char* face, COLORREF color) {
-    std::memset(&style, 0, sizeof style);
-    style.logFont.lfHeight = height;
-    style.logFont.lfWidth = 0;
-    style.logFont.lfEscapement = 0;
-    style.logFont.lfOrientation = 0;
-    style.logFont.lfWeight = weight;
-    style.logFont.lfItalic = 1;
-    style.logFont.lfUnderline = 0;
-    style.logFont.lfStrikeOut = 0;
-    style.logFont.lfCharSet = charSet;
-    style.logFont.lfOutPrecision = 3;
-    style.logFont.lfClipPrecision = 2;
-    style.logFont.lfQuality = 1;
-    style.logFont.lfPitchAndFamily = 0xFF;
-    std::strcpy(style.logFont.lfFaceName, face);
-    style.Color = color;
-}
 
 // A record as the dialog leaves it, with every kind of value.
 void FillSample() {
@@ -45,9 +26,9 @@ void FillSample() {
     std::strcpy(Settings.TopText, "\xD0\xC2\xC4\xEA\xBF\xEC\xC0\xD6 top");
     std::strcpy(Settings.BottomText, "bottom text");
     std::strcpy(Settings.MidText, "Line one\r\nLine two\r\n\r\nLine four");
-    SetFont(Settings.TopFont, -12, 700, 134, "\xCB\xCE\xCC\xE5", 255);
-    SetFont(Settings.BottomFont, 24, 400, 0, "Arial", 16777215);
-    SetFont(Settings.MidFont, -48, 900, 1, "Courier New", 0);
+    SetSampleFont(Settings.TopFont, -12, 700, 134, 0xFF, "\xCB\xCE\xCC\xE5", 255);
+    SetSampleFont(Settings.BottomFont, 24, 400, 0, 0xFF, "Arial", 16777215);
+    SetSampleFont(Settings.MidFont, -48, 900, 1, 0xFF, "Courier New", 0);
 }
 
 TEST(SettingsSave, WritesEveryKeyInFileOrder) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "settings/Settings.h"
+#include "tests/settings/SampleFont.h"
 
 namespace {
 
@@ -69,21 +70,6 @@ protected:
     std::vector<std::string> created_;
 };
 
-void SetFont(TextStyle& style, LONG height, LONG weight, BYTE charSet, const char* face,
-             COLORREF color) {
-    std::memset(&style, 0, sizeof style);
-    style.logFont.lfHeight = height;
-    style.logFont.lfWeight = weight;
-    style.logFont.lfItalic = 1;
-    style.logFont.lfCharSet = charSet;
-    style.logFont.lfOutPrecision = 3;
-    style.logFont.lfClipPrecision = 2;
-    style.logFont.lfQuality = 1;
-    style.logFont.lfPitchAndFamily = 2;
-    std::strcpy(style.logFont.lfFaceName, face);
-    style.Color = color;
-}
-
 void FillSample() {
     std::memset(&Settings, 0, sizeof Settings);
     Settings.Resolution = 3;
@@ -93,9 +79,9 @@ void FillSample() {
     std::strcpy(Settings.TopText, "\xD0\xC2\xC4\xEA\xBF\xEC\xC0\xD6");  // happy new year
     std::strcpy(Settings.BottomText, "Bottom");
     std::strcpy(Settings.MidText, "One\r\nTwo");
-    SetFont(Settings.TopFont, -12, 700, 134, "\xCB\xCE\xCC\xE5", 255);
-    SetFont(Settings.BottomFont, 20, 400, 0, "Arial", 16777215);
-    SetFont(Settings.MidFont, -36, 900, 255, "Courier New", 0);
+    SetSampleFont(Settings.TopFont, -12, 700, 134, 2, "\xCB\xCE\xCC\xE5", 255);
+    SetSampleFont(Settings.BottomFont, 20, 400, 0, 2, "Arial", 16777215);
+    SetSampleFont(Settings.MidFont, -36, 900, 255, 2, "Courier New", 0);
 }
 
 std::string FontSection(const char* name, const char* height, const char* weight,
