@@ -336,16 +336,6 @@ struct RowCursor {
     }
 };
 
-// Four cells from x of every row, as four row registers (see Transpose4).
-inline void LoadFour(const RowCursor<uint32_t>& rows, int x, __m512i* registers) {
-    for (int a = 0; a < 4; ++a) {
-        __m512i v = _mm512_castsi128_si512(Load128(rows.At(a, x)));
-        v = _mm512_inserti32x4(v, Load128(rows.At(a + 4, x)), 1);
-        v = _mm512_inserti32x4(v, Load128(rows.At(a + 8, x)), 2);
-        registers[a] = _mm512_inserti32x4(v, Load128(rows.At(a + 12, x)), 3);
-    }
-}
-
 // Eight cells from x of every row: the row registers of cells x..x+3 and
 // of x+4..x+7.
 inline void LoadEight(const RowCursor<uint32_t>& rows, int x, __m512i* first, __m512i* second) {
@@ -436,14 +426,19 @@ __attribute__((always_inline)) inline void BlurColumns(const ColumnBlock& block,
                                                        uint32_t* lefts, PixelFunction pixelsOf) {
     const __m512i ones = _mm512_set1_epi8(1);
     __m512i left = _mm512_set1_epi32(-1);  // complement of a cold left
-    // Columns x..x+3 (complemented) wait in current; x+4..x+11 are read per step.
+    // Columns x..x+7 (complemented) wait in current; each step reads the eight
+    // after them. Reading the same 32-byte pieces of the rows that the steps
+    // write, rather than pieces halfway between, halves the loads that fall
+    // at the 4 KiB offsets of recent stores to the rows under them (on a
+    // 1,024-wide field the rows are 4 KiB and 32 bytes apart).
     RowCursor<uint32_t> cells(block.cells, block.cellStride);
     RowCursor<uint16_t> out(block.out, block.pixelStride);
     __m512i heldPixels[4];
-    __m512i current[4];
-    LoadFour(cells, 0, current);
+    __m512i current[8];
+    LoadEight(cells, 0, current, current + 4);
     Transpose4(current);
-    for (int i = 0; i < 4; ++i) current[i] = Complement(current[i]);
+    Transpose4(current + 4);
+    for (int i = 0; i < 8; ++i) current[i] = Complement(current[i]);
 
     ColumnCandidates<columnRows, 8> candidates(candidate, interval);
 
@@ -458,20 +453,20 @@ __attribute__((always_inline)) inline void BlurColumns(const ColumnBlock& block,
                 _mm_prefetch(reinterpret_cast<const char*>(out.At(r, 64)), _MM_HINT_ET0);
             }
         }
-        __m512i middle[4], ahead[4];
-        LoadEight(cells, 4, middle, ahead);
-        Transpose4(middle);
-        Transpose4(ahead);
-        for (int i = 0; i < 4; ++i) {
-            middle[i] = Complement(middle[i]);
-            ahead[i] = Complement(ahead[i]);
-        }
+        // At the end of the row the eight after are the right border and the
+        // next row's left border: all unused but the first, the last cell's
+        // right.
+        __m512i next[8];
+        LoadEight(cells, 8, next, next + 4);
+        Transpose4(next);
+        Transpose4(next + 4);
+        for (int i = 0; i < 8; ++i) next[i] = Complement(next[i]);
         // Which rows have a candidate in which of the eight columns.
         unsigned flags[8];
         const bool twinkles = candidates.Take(x, flags);
 
-        __m512i columns[9] = {current[0], current[1], current[2], current[3], middle[0],
-                              middle[1],  middle[2],  middle[3],  ahead[0]};
+        __m512i columns[9] = {current[0], current[1], current[2], current[3], current[4],
+                              current[5], current[6], current[7], next[0]};
         __m512i fresh[8];
         for (int i = 0; i < 8; ++i) {
             const __m512i below = _mm512_alignr_epi32(
@@ -500,7 +495,7 @@ __attribute__((always_inline)) inline void BlurColumns(const ColumnBlock& block,
         }
         cells.Advance(8);
         out.Advance(8);
-        for (int i = 0; i < 4; ++i) current[i] = ahead[i];
+        for (int i = 0; i < 8; ++i) current[i] = next[i];
     }
     alignas(64) uint32_t last[columnRows];
     _mm512_store_si512(last, Complement(left));
