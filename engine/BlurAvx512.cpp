@@ -314,7 +314,6 @@ struct ColumnBlock {
     uint16_t* out;
     long cellStride;
     long pixelStride;
-    uint32_t* Cells(int row, int x) const { return cells + row * cellStride + x; }
 };
 
 // A walk along the rows of a block: rows 0, 4, 8 and 12 at the current
@@ -347,28 +346,14 @@ inline void LoadEight(const RowCursor<uint32_t>& rows, int x, __m512i* first, __
     }
 }
 
-// The inverse of LoadEight: each pair of row registers of cells 0..3 and
-// 4..7 becomes four rows of eight cells, two rows to a register, and goes
-// out 32 bytes at a time.
-inline void StoreEightCells(const RowCursor<uint32_t>& rows, const __m512i* fresh) {
-    const __m512i upperRows = _mm512_set_epi64(11, 10, 3, 2, 9, 8, 1, 0);
-    const __m512i lowerRows = _mm512_set_epi64(15, 14, 7, 6, 13, 12, 5, 4);
-    for (int a = 0; a < 4; ++a) {
-        const __m512i upper = _mm512_permutex2var_epi64(fresh[a], upperRows, fresh[a + 4]);
-        const __m512i lower = _mm512_permutex2var_epi64(fresh[a], lowerRows, fresh[a + 4]);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(rows.At(a, 0)),
-                            _mm512_castsi512_si256(upper));
-        StoreHalf(rows.At(a + 4, 0), upper);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(rows.At(a + 8, 0)),
-                            _mm512_castsi512_si256(lower));
-        StoreHalf(rows.At(a + 12, 0), lower);
-    }
-}
-
-// Two steps of pixel registers (lane L of register a: eight pixels of row
-// 4L + a) go out as sixteen pixels of each row, 32 bytes at a time.
-inline void StoreSixteenPixels(const RowCursor<uint16_t>& rows, int x, const __m512i* first,
-                               const __m512i* second) {
+// The inverse of LoadEight: each pair of row registers (lane L of register
+// a: row 4L + a), first[a] holding a step's first half and second[a] its
+// second, becomes four rows of the pair, two rows to a register, and goes
+// out 32 bytes to a row at x: eight cells of a step, or sixteen pixels of
+// two steps.
+template <typename Element>
+inline void StorePairedRows(const RowCursor<Element>& rows, int x, const __m512i* first,
+                            const __m512i* second) {
     const __m512i upperRows = _mm512_set_epi64(11, 10, 3, 2, 9, 8, 1, 0);
     const __m512i lowerRows = _mm512_set_epi64(15, 14, 7, 6, 13, 12, 5, 4);
     for (int a = 0; a < 4; ++a) {
@@ -479,7 +464,7 @@ __attribute__((always_inline)) inline void BlurColumns(const ColumnBlock& block,
         }
         Transpose4(fresh);
         Transpose4(fresh + 4);
-        StoreEightCells(cells, fresh);
+        StorePairedRows(cells, 0, fresh, fresh + 4);
         __m512i pixels[4];
         for (int a = 0; a < 4; ++a) {
             pixels[a] = _mm512_packus_epi32(pixelsOf(fresh[a]), pixelsOf(fresh[a + 4]));
@@ -491,7 +476,7 @@ __attribute__((always_inline)) inline void BlurColumns(const ColumnBlock& block,
         } else if ((x & 8) == 0) {
             StoreRows(out, 0, pixels);
         } else {
-            StoreSixteenPixels(out, -8, heldPixels, pixels);
+            StorePairedRows(out, -8, heldPixels, pixels);
         }
         cells.Advance(8);
         out.Advance(8);
@@ -523,52 +508,36 @@ __attribute__((noinline, target("avx512vbmi"))) void BlurColumnsGathering(
     int64_t interval, uint32_t* lefts) {
     BlurColumns(block, end, underComplement, candidate, interval, lefts, GatheredPixels());
 }
-}  // namespace
-
-namespace {
 
 // Both paths: blocks of sixteen rows down columns, then the rows left over
 // four, two and one at a time.
 void BlurAvx512(uint16_t* pixels, int pitchInPixels, int twinkleInterval, bool gather) {
-    if (HeatField == nullptr || pixels == nullptr) return;
-    const int width = screenWidth;
-    const int height = screenHeight;
-    const int columnsEnd = width & ~7;
-    const int64_t interval = twinkleInterval;
-    int64_t next = FirstCandidate(twinkleInterval);
-    int y = 0;
-    if (columnBlocks && columnsEnd > 0 && columnsEnd <= columnMaxWidth) {
+    const int columnsEnd = screenWidth & ~7;
+    const bool blocks = columnBlocks && columnsEnd <= columnMaxWidth;
+    // A block as the shared walk hands it over: its rows, one field row and
+    // one surface row apart, and the row under it, complemented here once.
+    auto columns = [gather](uint32_t* const* cells, uint16_t* const* out, int end,
+                            int64_t* candidate, int64_t interval, uint32_t* lefts) {
+        ColumnBlock block;
+        block.cells = cells[0];
+        block.out = out[0];
+        block.cellStride = cells[1] - cells[0];
+        block.pixelStride = out[1] - out[0];
         alignas(32) uint32_t underComplement[columnMaxWidth];
-        for (; y + columnRows <= height; y += columnRows) {
-            BlurRow rows[columnRows];
-            int64_t candidate[columnRows];
-            uint32_t lefts[columnRows];
-            next = ColumnBlockRows<columnRows>(pixels, pitchInPixels, y, next, interval, rows,
-                                               candidate);
-            ColumnBlock block;
-            block.cells = rows[0].cells;
-            block.out = rows[0].out;
-            block.cellStride = fieldWidth;
-            block.pixelStride = pitchInPixels;
-            const uint32_t* under = block.Cells(columnRows, 0);
-            for (int x = 0; x < columnsEnd; x += 8) {
-                const __m256i cells =
-                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(under + x));
-                _mm256_storeu_si256(reinterpret_cast<__m256i*>(underComplement + x),
-                                    _mm256_xor_si256(cells, _mm256_set1_epi32(-1)));
-            }
-            if (gather) {
-                BlurColumnsGathering(block, columnsEnd, underComplement, candidate, interval,
-                                     lefts);
-            } else {
-                BlurColumnsSelecting(block, columnsEnd, underComplement, candidate, interval,
-                                     lefts);
-            }
-            BlurRowEnds<columnRows>(rows, columnsEnd, candidate, interval, lefts);
+        const uint32_t* under = cells[columnRows];
+        for (int x = 0; x < end; x += 8) {
+            const __m256i row = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(under + x));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(underComplement + x),
+                                _mm256_xor_si256(row, _mm256_set1_epi32(-1)));
         }
-    }
-    BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, y, next, Avx512Run<4>, Avx512Run<2>,
-                 Avx512Run<1>);
+        if (gather) {
+            BlurColumnsGathering(block, end, underComplement, candidate, interval, lefts);
+        } else {
+            BlurColumnsSelecting(block, end, underComplement, candidate, interval, lefts);
+        }
+    };
+    BlurFieldByColumns<columnRows>(pixels, pitchInPixels, twinkleInterval, blocks ? columnsEnd : 0,
+                                   columns, Avx512Run<4>, Avx512Run<2>, Avx512Run<1>);
     // Leave the upper register halves clean for SSE code that follows.
     _mm256_zeroupper();
 }
