@@ -211,9 +211,9 @@ void Avx2RunSingle(const BlurRow* rows, int x, int end, uint32_t* lefts) {
 
 // ---------------------------------------------------------------------------
 // Eight rows at a time, one register per column (row r in element r), so the
-// chain from cell to cell runs down the columns with plain byte arithmetic,
-// as in the SSE2 file: with a = avg(old, right) and c = avg(below, left),
-// byte averages that round up,
+// chain from cell to cell runs down the columns with plain byte arithmetic
+// (the SSE2 file's steps with a twinkle candidate do the same): with
+// a = avg(old, right) and c = avg(below, left), byte averages that round up,
 //   new = avg(a, c) - 1 when a ^ c, old ^ right or below ^ left is odd,
 //   new = avg(a, c) otherwise.
 // A 32-bit program has eight vector registers, too few for this loop; there

@@ -229,10 +229,6 @@ void WriteFont(ProfileStore& store, const char* section, const TextStyle& style)
     WriteNumber(store, section, "Color", static_cast<int32_t>(style.Color));
 }
 
-}  // namespace
-
-namespace {
-
 size_t CopyBounded(char* dest, size_t destSize, const char* text, size_t length) {
     length = FitLength(text, length, destSize - 1);
     std::memset(dest, 0, destSize);
