@@ -75,6 +75,16 @@ saver_pids() { pgrep -f '^(/|[A-Za-z]:)[^ ]*Glimmerax\.scr' 2>/dev/null; }
 saver_alive() { [ -n "$(saver_pids)" ]; }
 saver_gone() { ! saver_alive; }
 
+# Makes the virtual desktop (WxH) and waits until a program started inside
+# it sees that size: only then has the desktop finished starting, and cannot
+# take the activation, or size itself once more, under a saver started next.
+e2e_new_desktop() {
+    wine explorer "/desktop=$E2E_DESKTOP,$1" >/dev/null 2>&1 &
+    e2e_poll 30 desktop_size_is "${1%x*}" "${1#*x}" &&
+        e2e_poll 30 probe_sees_screen "${1%x*} ${1#*x}"
+}
+probe_sees_screen() { [ "$(probe_desktop screen)" = "$1" ]; }
+
 # Starts the saver inside a Wine virtual desktop, where display-mode changes
 # are emulated: e2e_start_in_desktop WxH args... The desktop is made first,
 # as on a real machine: a mode change made while Wine is still sizing a new
@@ -82,10 +92,7 @@ saver_gone() { ! saver_alive; }
 e2e_start_in_desktop() {
     local size="$1"
     shift
-    if [ -z "$(desktop_window)" ]; then
-        wine explorer "/desktop=$E2E_DESKTOP,$size" >/dev/null 2>&1 &
-        e2e_poll 30 desktop_size_is "${size%x*}" "${size#*x}" || echo "no desktop of $size" >&2
-    fi
+    if [ -z "$(desktop_window)" ]; then e2e_new_desktop "$size" || echo "no desktop of $size" >&2; fi
     # Joined by name only: naming the size again would have Wine size the
     # desktop once more, which can land after the saver's own mode change.
     (cd "$E2E_DIR" && exec wine explorer "/desktop=$E2E_DESKTOP" "$E2E_DIR/Glimmerax.scr" "$@" \

@@ -15,11 +15,18 @@
 //                                     thread holding the mouse, 0 for none
 //   probe OUT syscommand TITLE N [L] -> posts WM_SYSCOMMAND N (lParam L) to
 //                                     that window
-//   probe OUT launch EXE [ARGS]    -> starts EXE ARGS in EXE's folder, waits
-//                                     for it and writes "exit N"
-//   probe OUT watch CLASS TITLE MS -> for MS milliseconds counts the windows
-//                                     of that class and title every 5 ms;
-//                                     writes "max N"
+//   probe OUT runs N GAP EXE [ARGS] -> starts N copies of EXE ARGS in EXE's
+//                                     folder, all at once (GAP "now") or each
+//                                     once the first has its run-mode window
+//                                     and display mode (GAP "window"); writes,
+//                                     as it happens, "window" when a run-mode
+//                                     window first shows and "exit I N MS"
+//                                     when copy I ends with code N, MS after
+//                                     its start; last "max W", the most
+//                                     run-mode windows seen at once (every
+//                                     5 ms). Started from inside the desktop,
+//                                     so that nothing else starts there while
+//                                     a saver runs.
 //   probe OUT record ARG           -> appends "ARG SHOW" to OUT, SHOW being
 //                                     the show command it was started with
 //                                     (a stand-in for a browser or mail program)
@@ -145,11 +152,11 @@ BOOL CALLBACK CountWindow(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// Runs a program to its end: its exit code, or -1 when it could not start.
-long Launch(int argc, char** argv) {
-    std::string command = std::string("\"") + argv[3] + "\"";
-    for (int i = 4; i < argc; ++i) command += std::string(" ") + argv[i];
-    std::string folder = argv[3];
+// Starts a program in its own folder; a null handle when it cannot start.
+HANDLE Start(int argc, char** argv, int first) {
+    std::string command = std::string("\"") + argv[first] + "\"";
+    for (int i = first + 1; i < argc; ++i) command += std::string(" ") + argv[i];
+    std::string folder = argv[first];
     size_t slash = folder.find_last_of("\\/");
     folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash + 1);
     STARTUPINFOA startup = {};
@@ -157,13 +164,62 @@ long Launch(int argc, char** argv) {
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                         &startup, &process))
-        return -1;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
+        return nullptr;
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<long>(code);
+    return process.hProcess;
+}
+
+int RunModeWindows() {
+    WindowCount search{L"rippleful", L"Particle", 0};
+    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&search));
+    return search.count;
+}
+
+void Runs(FILE* out, int argc, char** argv) {
+    const int count = std::atoi(argv[3]) < 1 ? 1 : (std::atoi(argv[3]) > 8 ? 8 : std::atoi(argv[3]));
+    const bool afterWindow = std::strcmp(argv[4], "window") == 0;
+    const int firstScreen = GetSystemMetrics(SM_CXSCREEN);
+    HANDLE processes[8] = {};
+    DWORD started[8] = {};
+    int running = 0, launched = 0, most = 0;
+    bool windowSeen = false;
+    while (launched < count || running > 0) {
+        // The next copy: at once, or once the first has set itself up.
+        bool firstReady = windowSeen && GetSystemMetrics(SM_CXSCREEN) != firstScreen;
+        if (launched < count && (launched == 0 || !afterWindow || firstReady ||
+                                 GetTickCount() - started[0] > 30000)) {
+            started[launched] = GetTickCount();
+            processes[launched] = Start(argc, argv, 5);
+            if (processes[launched] == nullptr) {
+                std::fprintf(out, "exit %d -1 0\n", launched + 1);
+                std::fflush(out);
+            } else {
+                ++running;
+            }
+            ++launched;
+            continue;
+        }
+        Sleep(5);
+        int windows = RunModeWindows();
+        if (windows > most) most = windows;
+        if (windows > 0 && !windowSeen) {
+            windowSeen = true;
+            std::fprintf(out, "window\n");
+            std::fflush(out);
+        }
+        for (int i = 0; i < launched; ++i) {
+            if (processes[i] == nullptr || WaitForSingleObject(processes[i], 0) != WAIT_OBJECT_0) continue;
+            DWORD code = 0;
+            GetExitCodeProcess(processes[i], &code);
+            std::fprintf(out, "exit %d %lu %lu\n", i + 1, static_cast<unsigned long>(code),
+                         static_cast<unsigned long>(GetTickCount() - started[i]));
+            std::fflush(out);
+            CloseHandle(processes[i]);
+            processes[i] = nullptr;
+            --running;
+        }
+    }
+    std::fprintf(out, "max %d\n", most);
 }
 
 }  // namespace
@@ -253,21 +309,8 @@ int main(int argc, char** argv) {
             PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)), lParam);
             std::fprintf(out, "posted\n");
         }
-    } else if (std::strcmp(what, "launch") == 0 && argc >= 4) {
-        long code = Launch(argc, argv);
-        std::fprintf(out, "exit %ld\n", code);
-    } else if (std::strcmp(what, "watch") == 0 && argc >= 6) {
-        WindowCount search{FromUtf8(argv[3]), FromUtf8(argv[4]), 0};
-        DWORD start = GetTickCount();
-        DWORD span = std::strtoul(argv[5], nullptr, 0);
-        int most = 0;
-        while (GetTickCount() - start < span) {
-            search.count = 0;
-            EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&search));
-            if (search.count > most) most = search.count;
-            Sleep(5);
-        }
-        std::fprintf(out, "max %d\n", most);
+    } else if (std::strcmp(what, "runs") == 0 && argc >= 6) {
+        Runs(out, argc, argv);
     } else {
         rc = 2;
     }

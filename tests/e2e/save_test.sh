@@ -85,7 +85,8 @@ old=0 new=0 broken=0
 for i in $(seq 1 $tries); do
     cp "$E2E_DIR/old.ini" "$INI"
     rm -f "$INI.tmp"
-    if ! open_dialog; then
+    # A Wine just killed now and then needs a second start.
+    if ! open_dialog && ! { e2e_kill_all; open_dialog; }; then
         fail "try $i: the dialog did not open"
         e2e_kill_all
         continue
