@@ -71,7 +71,13 @@ e2e_poll() {
 
 # The Windows process of the screen saver (its command line starts with the
 # drive letter of its Windows path).
-saver_pids() { pgrep -f '^(/|[A-Za-z]:)[^ ]*Glimmerax\.scr' 2>/dev/null; }
+# Only those of this prefix: another checkout's tests may run a saver too.
+saver_pids() {
+    local pid
+    for pid in $(pgrep -f '^(/|[A-Za-z]:)[^ ]*Glimmerax\.scr' 2>/dev/null); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+    done
+}
 saver_alive() { [ -n "$(saver_pids)" ]; }
 saver_gone() { ! saver_alive; }
 
