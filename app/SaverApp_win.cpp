@@ -3,7 +3,7 @@
 
 #include "app/Switch.h"
 #include "engine/Random.h"
-#include "engine/Saver_win.h"
+#include "runmode/Saver_win.h"
 #include "settings/Settings.h"
 #include "ui/SettingsDlg_win.h"
 

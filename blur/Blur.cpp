@@ -1,10 +1,10 @@
 // The blur's plain per-cell form, which every faster path must match bit for
 // bit, and the choice of path at run time.
-#include "engine/Blur.h"
+#include "blur/Blur.h"
 
 #include <cstring>
 
-#include "engine/CpuFeatures.h"
+#include "blur/CpuFeatures.h"
 #include "engine/HeatField.h"
 #include "settings/Settings.h"
 

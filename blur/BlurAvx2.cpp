@@ -7,8 +7,8 @@
 // register (the first half).
 #include <immintrin.h>
 
-#include "engine/Blur.h"
-#include "engine/BlurRows.h"
+#include "blur/Blur.h"
+#include "blur/BlurRows.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
 
-#include "engine/Blur.h"
-#include "engine/BlurRows.h"
+#include "blur/Blur.h"
+#include "blur/BlurRows.h"
 
 namespace {
 

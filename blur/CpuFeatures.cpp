@@ -1,5 +1,5 @@
 // Processor feature checks by CPUID, asked once and remembered.
-#include "engine/CpuFeatures.h"
+#include "blur/CpuFeatures.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>

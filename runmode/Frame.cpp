@@ -1,11 +1,11 @@
 // One frame's engine work and the routing of timer ticks.
-#include "engine/Frame.h"
+#include "runmode/Frame.h"
 
-#include "engine/Blur.h"
-#include "engine/FrameLogic.h"
+#include "blur/Blur.h"
+#include "runmode/FrameLogic.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
-#include "engine/MidMessage.h"
+#include "text/MidMessage.h"
 #include "engine/Particles.h"
 
 int saverReady = 0;

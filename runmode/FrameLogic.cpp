@@ -1,6 +1,6 @@
 // Frame pacing, the frame-rate line, the pulse of the bottom text and the
 // spawner's tick, kept free of Win32 so they run under test.
-#include "engine/FrameLogic.h"
+#include "runmode/FrameLogic.h"
 
 #include <cstdio>
 

@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "engine/Overlay.h"
-#include "engine/Overlay_win.h"
-#include "engine/Saver_win.h"
+#include "text/Overlay.h"
+#include "runmode/Overlay_win.h"
+#include "runmode/Saver_win.h"
 
 namespace {
 

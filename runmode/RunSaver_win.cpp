@@ -5,15 +5,15 @@
 #include <mmsystem.h>
 
 #include "engine/Engine.h"
-#include "engine/Frame.h"
-#include "engine/FrameLogic.h"
+#include "runmode/Frame.h"
+#include "runmode/FrameLogic.h"
 #include "engine/Maths.h"
-#include "engine/MidMessage.h"
-#include "engine/Overlay.h"
-#include "engine/Overlay_win.h"
+#include "text/MidMessage.h"
+#include "text/Overlay.h"
+#include "runmode/Overlay_win.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"
-#include "engine/Saver_win.h"
+#include "runmode/Saver_win.h"
 #include "framework/Afx_win.h"
 #include "settings/Settings.h"
 

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <ddraw.h>
 
-#include "engine/Saver_win.h"
+#include "runmode/Saver_win.h"
 #include "settings/Settings.h"
 
 HWND saverWindow = nullptr;

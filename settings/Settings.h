@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "settings/PlatformTypes.h"
+#include "platform/PlatformTypes.h"
 
 // A font and colour for one of the three texts. Color 0 asks for an automatic
 // colour (random for the top and middle texts, the pulse for the bottom text).

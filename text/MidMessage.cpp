@@ -1,13 +1,13 @@
 // The middle message: the user's multi-line text shown one line every four
 // seconds, centred and burnt into the heat field, now and then.
-#include "engine/MidMessage.h"
+#include "text/MidMessage.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/Frame.h"
+#include "runmode/Frame.h"
 #include "engine/Maths.h"
-#include "engine/Overlay.h"
+#include "text/Overlay.h"
 #include "settings/Settings.h"
 
 int32_t midLinePending = 0;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "settings/PlatformTypes.h"
+#include "platform/PlatformTypes.h"
 
 extern int32_t midLinePending;  // the next frame draws currentMidLine once more
 extern int32_t midTextActive;   // a message is showing: rockets burst differently

@@ -1,6 +1,6 @@
 // Placement of the overlay texts and the burn of a centred line into the
 // heat field; the GDI drawing itself lives with the screen saver's surfaces.
-#include "engine/Overlay.h"
+#include "text/Overlay.h"
 
 #include <cstdint>
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "settings/PlatformTypes.h"
+#include "platform/PlatformTypes.h"
 
 struct OverlayPlacement {
     int x;

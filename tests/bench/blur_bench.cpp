@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Blur.h"
+#include "blur/Blur.h"
 #include "engine/Engine.h"
 #include "engine/Maths.h"
 #include "engine/Particles.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/Blur.h"
+#include "blur/Blur.h"
 #include "engine/HeatField.h"
 #include "settings/Settings.h"
 

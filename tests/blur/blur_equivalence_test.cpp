@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/Blur.h"
-#include "tests/engine/BlurScene.h"
+#include "blur/Blur.h"
+#include "tests/blur/BlurScene.h"
 
 namespace {
 

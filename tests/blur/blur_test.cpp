@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/Blur.h"
-#include "engine/CpuFeatures.h"
-#include "tests/engine/BlurScene.h"
+#include "blur/Blur.h"
+#include "blur/CpuFeatures.h"
+#include "tests/blur/BlurScene.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
-#include "engine/MidMessage.h"
+#include "text/MidMessage.h"
 #include "engine/ParticleAlloc.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"

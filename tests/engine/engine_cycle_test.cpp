@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/Blur.h"
+#include "blur/Blur.h"
 #include "engine/Engine.h"
-#include "engine/FrameLogic.h"
+#include "runmode/FrameLogic.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
-#include "engine/MidMessage.h"
+#include "text/MidMessage.h"
 #include "engine/ParticleAlloc.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"

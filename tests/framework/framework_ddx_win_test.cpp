@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework_dialog_template.h"
+#include "tests/framework/DialogTemplate_win.h"
 #include "framework/Afx_win.h"
 
 namespace {

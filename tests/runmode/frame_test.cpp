@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/Engine.h"
-#include "engine/Frame.h"
+#include "runmode/Frame.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
 #include "engine/Particles.h"

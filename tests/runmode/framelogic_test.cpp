@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/FrameLogic.h"
+#include "runmode/FrameLogic.h"
 #include "engine/Maths.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"

@@ -11,14 +11,14 @@
 #include <map>
 #include <vector>
 
-#include "engine/Blur.h"
+#include "blur/Blur.h"
 #include "engine/Engine.h"
-#include "engine/Frame.h"
-#include "engine/FrameLogic.h"
+#include "runmode/Frame.h"
+#include "runmode/FrameLogic.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
-#include "engine/MidMessage.h"
-#include "engine/Overlay.h"
+#include "text/MidMessage.h"
+#include "text/Overlay.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"
 #include "settings/Settings.h"

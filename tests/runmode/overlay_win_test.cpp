@@ -10,9 +10,9 @@
 #include <string>
 
 #include "engine/HeatField.h"
-#include "engine/Overlay.h"
-#include "engine/Overlay_win.h"
-#include "engine/Saver_win.h"
+#include "text/Overlay.h"
+#include "runmode/Overlay_win.h"
+#include "runmode/Saver_win.h"
 #include "settings/Settings.h"
 
 namespace {

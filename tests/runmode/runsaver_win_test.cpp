@@ -6,10 +6,10 @@
 #include <windows.h>
 
 #include "engine/Engine.h"
-#include "engine/Frame.h"
+#include "runmode/Frame.h"
 #include "engine/HeatField.h"
 #include "engine/Particles.h"
-#include "engine/Saver_win.h"
+#include "runmode/Saver_win.h"
 #include "settings/Settings.h"
 
 namespace {

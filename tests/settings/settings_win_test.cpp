@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "settings/Settings.h"
-#include "tests/settings/SampleFont.h"
+#include "SampleFont.h"
 
 namespace {
 

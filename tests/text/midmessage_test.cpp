@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/Frame.h"
-#include "engine/MidMessage.h"
-#include "engine/Overlay.h"
+#include "runmode/Frame.h"
+#include "text/MidMessage.h"
+#include "text/Overlay.h"
 #include "engine/Random.h"
 #include "settings/Settings.h"
 

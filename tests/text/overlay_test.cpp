@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/HeatField.h"
-#include "engine/Overlay.h"
+#include "text/Overlay.h"
 #include "settings/Settings.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "framework_dialog_template.h"
+#include "tests/framework/DialogTemplate_win.h"
 #include "ui/LinkLabel_win.h"
 
 namespace {

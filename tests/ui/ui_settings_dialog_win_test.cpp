@@ -11,7 +11,7 @@
 #include "framework/Afx_win.h"
 #include "res/Resource.h"
 #include "settings/Settings.h"
-#include "framework_dialog_template.h"
+#include "tests/framework/DialogTemplate_win.h"
 #include "ui/SettingsDlg_win.h"
 
 namespace {
