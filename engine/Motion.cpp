@@ -2,7 +2,6 @@
 // that moves, draws and removes them (SweepParticles).
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
-#include "text/MidMessage.h"
 #include "engine/ParticleAlloc.h"
 #include "engine/Particles.h"
 #include "settings/Settings.h"

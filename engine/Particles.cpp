@@ -12,6 +12,7 @@
 Particle* particleHead = nullptr;
 Particle* particleTail = nullptr;
 int32_t particleCount = 0;
+int32_t midTextActive = 0;
 
 int32_t particleAllocBudget = -1;
 

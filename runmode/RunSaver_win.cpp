@@ -5,17 +5,20 @@
 #include <mmsystem.h>
 
 #include "engine/Engine.h"
-#include "runmode/Frame.h"
-#include "runmode/FrameLogic.h"
 #include "engine/Maths.h"
-#include "text/MidMessage.h"
-#include "text/Overlay.h"
-#include "runmode/Overlay_win.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"
-#include "runmode/Saver_win.h"
 #include "framework/Afx_win.h"
+#include "framework/Guards_win.h"
+#include "platform/Platform.h"
+#include "runmode/Frame.h"
+#include "runmode/FrameLogic.h"
+#include "runmode/Overlay_win.h"
+#include "runmode/Saver_win.h"
+#include "runmode/Ticks.h"
 #include "settings/Settings.h"
+#include "text/MidMessage.h"
+#include "text/Overlay.h"
 
 FILE* logFile = nullptr;
 
@@ -34,20 +37,33 @@ char topLine[256];
 
 unsigned MillisecondClock() { return timeGetTime(); }
 
-// The back buffer as the frame's blur sees it.
-class BackBuffer : public FrameSurface {
+// The platform of run mode: the window's timers, GDI text on the back
+// buffer, and the back buffer's lock.
+class WindowsPlatform : public Platform {
 public:
-    int Lock(uint16_t** pixels, int* pitchBytes) override {
-        if (backSurface == nullptr) return 0;
-        DDSURFACEDESC2 desc = {};
-        desc.dwSize = sizeof(desc);
-        if (FAILED(backSurface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return 0;
-        *pixels = static_cast<uint16_t*>(desc.lpSurface);
-        *pitchBytes = static_cast<int>(desc.lPitch);
+    void StartTimer(unsigned id, unsigned periodMs) override {
+        if (saverWindow != nullptr) SetTimer(saverWindow, id, periodMs, SaverTimerProc);
+    }
+    void StopTimer(unsigned id) override {
+        if (saverWindow != nullptr) KillTimer(saverWindow, id);
+    }
+    void DrawTextLine(const char* text, int x, int y, COLORREF colour, const LOGFONTA* font,
+                      int centred, int bottomRight) override {
+        DrawOverlayTextOnSurface(text, x, y, colour, font, centred, bottomRight);
+    }
+    int LockBackBuffer(uint16_t** pixels, int* pitchBytes) override {
+        if (!backLock.Lock(backSurface)) return 0;
+        *pixels = backLock.Pixels();
+        *pitchBytes = backLock.Pitch();
         return 1;
     }
-    void Unlock() override { backSurface->Unlock(nullptr); }
+    void UnlockBackBuffer() override { backLock.Unlock(); }
+
+private:
+    SurfaceLock backLock;
 };
+
+WindowsPlatform windowsPlatform;
 
 // The texts over the frame: the top-left line, the bottom-right text and,
 // once after a middle-message tick, the current middle line again.
@@ -75,18 +91,6 @@ void Present() {
     if (primarySurface == nullptr || backSurface == nullptr) return;
     // A failed blit (a lost surface) is ignored; the next frame tries again.
     primarySurface->Blt(&presentationRect, backSurface, &presentationRect, DDBLT_WAIT, nullptr);
-}
-
-}  // namespace
-
-namespace {
-
-void StartWindowTimer(unsigned id, unsigned periodMs) {
-    if (saverWindow != nullptr) SetTimer(saverWindow, id, periodMs, SaverTimerProc);
-}
-
-void StopWindowTimer(unsigned id) {
-    if (saverWindow != nullptr) KillTimer(saverWindow, id);
 }
 
 }  // namespace
@@ -127,11 +131,6 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
-void RenderFrame() {
-    BackBuffer back;
-    RenderFrameOn(&back);
-}
-
 void ShutdownSaver() {
     if (shutDown) return;
     shutDown = 1;
@@ -148,9 +147,7 @@ void ShutdownSaver() {
 void BeginRunMode() {
     shutDown = 0;
     saverReady = 0;
-    saverTimerStarter = StartWindowTimer;
-    saverTimerStopper = StopWindowTimer;
-    overlayTextDrawer = DrawOverlayTextOnSurface;
+    InstallPlatform(&windowsPlatform);
 }
 
 int RunSaver() {
@@ -169,14 +166,14 @@ int RunSaver() {
         ReleaseEngine();
         return 0;
     }
-    StartSaverTimer(midStartTimerId, 1000);
+    ThePlatform().StartTimer(midStartTimerId, 1000);
     if (!InitDirectDraw(saverWindow)) {
         MessageBoxW(saverWindow, L"初始化DirectDraw过程中出错！", L"Error", MB_OK);
         ShutdownSaver();
         return 0;
     }
     presentationRect = PresentationRect(saverWindow);
-    StartSaverTimer(spawnerTimerId, 1000);
+    ThePlatform().StartTimer(spawnerTimerId, 1000);
     ResetMidMessage();
     topColour = Settings.TopFont.Color != 0 ? Settings.TopFont.Color : RandomColour(-1, -1, -1);
     frameInterval = FrameIntervalFor(Settings.Fps);

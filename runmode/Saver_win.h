@@ -28,7 +28,6 @@ int InitDirectDraw(HWND window);
 void CALLBACK SaverTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
 LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-void RenderFrame();
 // Ends run mode: closes the log, frees the engine, destroys the window and
 // posts the quit message. A second call in the same run does nothing.
 void ShutdownSaver();

@@ -5,13 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "runmode/Frame.h"
 #include "engine/Maths.h"
-#include "text/Overlay.h"
+#include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "text/Overlay.h"
 
 int32_t midLinePending = 0;
-int32_t midTextActive = 0;
 char* currentMidLine = nullptr;
 char midWorkText[2048];
 
@@ -71,11 +70,11 @@ COLORREF MidLineColour() {
 }
 
 void MidStartTick() {
-    StartSaverTimer(midLineTimerId, 4000);
+    ThePlatform().StartTimer(midLineTimerId, 4000);
     // The settings keep MidText terminated; the bound is for safety only.
     CopyFieldBounded(midWorkText, sizeof midWorkText, Settings.MidText, sizeof Settings.MidText);
     midTextActive = 1;
-    StopSaverTimer(midStartTimerId);
+    ThePlatform().StopTimer(midStartTimerId);
 }
 
 void MidLineTick() {
@@ -89,8 +88,9 @@ void MidLineTick() {
                         0);
         return;
     }
-    StopSaverTimer(midLineTimerId);
-    StartSaverTimer(midStartTimerId, static_cast<unsigned>(RandomBetween(60, 90)) * 1000u);
+    Platform& platform = ThePlatform();
+    platform.StopTimer(midLineTimerId);
+    platform.StartTimer(midStartTimerId, static_cast<unsigned>(RandomBetween(60, 90)) * 1000u);
     midTextActive = 0;
 }
 

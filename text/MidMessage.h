@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
+#include "engine/Particles.h"  // midTextActive, which the ticks below set and clear
 #include "platform/PlatformTypes.h"
 
 extern int32_t midLinePending;  // the next frame draws currentMidLine once more
-extern int32_t midTextActive;   // a message is showing: rockets burst differently
 extern char* currentMidLine;    // owned (malloc/free); null when there is none
 
 // The part of the message not shown yet, NUL-terminated.

@@ -5,10 +5,8 @@
 #include <cstdint>
 
 #include "engine/HeatField.h"
+#include "platform/Platform.h"
 #include "settings/Settings.h"
-
-void (*overlayTextDrawer)(const char* text, int x, int y, COLORREF colour, const LOGFONTA* font,
-                          int centred, int bottomRight) = nullptr;
 
 OverlayPlacement PlaceOverlayText(int cx, int cy, int x, int y, int centred, int bottomRight) {
     OverlayPlacement place = {x, y};
@@ -61,6 +59,6 @@ void BurnTextIntoField(const uint16_t* pixels, int pitchBytes, int x, int y, int
 
 void DrawOverlayText(const char* text, int x, int y, COLORREF colour, const LOGFONTA* font,
                      int centred, int bottomRight) {
-    if (overlayTextDrawer == nullptr || text == nullptr || font == nullptr) return;
-    overlayTextDrawer(text, x, y, colour, font, centred, bottomRight);
+    if (text == nullptr || font == nullptr) return;
+    ThePlatform().DrawTextLine(text, x, y, colour, font, centred, bottomRight);
 }

@@ -25,10 +25,8 @@ OverlayPlacement PlaceOverlayText(int cx, int cy, int x, int y, int centred, int
 void BurnTextIntoField(const uint16_t* pixels, int pitchBytes, int x, int y, int cx, int cy,
                        COLORREF colour);
 
-// Draws one line of text on the back buffer (and burns it when centred).
-// Forwards to the drawer installed by the screen saver; without one (tests,
-// or before run mode has its surfaces) it draws nothing.
+// Draws one line of text on the back buffer (and burns it when centred)
+// through the installed platform; the null platform (tests, or before run
+// mode has its surfaces) draws nothing. No text or no font: nothing either.
 void DrawOverlayText(const char* text, int x, int y, COLORREF colour, const LOGFONTA* font,
                      int centred, int bottomRight);
-extern void (*overlayTextDrawer)(const char* text, int x, int y, COLORREF colour,
-                                 const LOGFONTA* font, int centred, int bottomRight);

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "engine/Engine.h"
+#include "platform/Platform.h"
 #include "runmode/Frame.h"
+#include "runmode/Ticks.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
 #include "engine/Particles.h"
@@ -14,21 +16,24 @@
 
 namespace {
 
-// A back buffer that can refuse its lock, and counts what was asked of it.
-class FakeSurface : public FrameSurface {
+// A back buffer that can refuse its lock, and counts what was asked of it;
+// installed for as long as it lives.
+class FakeSurface : public NullPlatform {
 public:
     FakeSurface(int width, int height, int pitchPixels)
         : pixels(static_cast<size_t>(pitchPixels) * height, 0xBEEF), pitch(pitchPixels) {
         (void)width;
+        InstallPlatform(this);
     }
-    int Lock(uint16_t** out, int* pitchBytes) override {
+    ~FakeSurface() override { InstallPlatform(nullptr); }
+    int LockBackBuffer(uint16_t** out, int* pitchBytes) override {
         ++locks;
         if (failLock) return 0;
         *out = pixels.data();
         *pitchBytes = pitch * 2;
         return 1;
     }
-    void Unlock() override { ++unlocks; }
+    void UnlockBackBuffer() override { ++unlocks; }
 
     std::vector<uint16_t> pixels;
     int pitch;
@@ -54,7 +59,7 @@ protected:
 
 TEST_F(FrameTest, AFrameBlursTheFieldIntoTheLockedSurface) {
     FakeSurface surface(screenWidth, screenHeight, screenWidth + 16);
-    RenderFrameOn(&surface);
+    RenderFrame();
     EXPECT_EQ(surface.locks, 1);
     EXPECT_EQ(surface.unlocks, 1);
     // A cold field blurs to black on the screen and leaves the pitch's
@@ -69,7 +74,7 @@ TEST_F(FrameTest, AFailedLockSkipsTheBlurButNotTheSweep) {
     ASSERT_EQ(particleCount, 5);
     FakeSurface surface(screenWidth, screenHeight, screenWidth);
     surface.failLock = true;
-    RenderFrameOn(&surface);
+    RenderFrame();
     EXPECT_EQ(surface.locks, 1);
     EXPECT_EQ(surface.unlocks, 0);
     EXPECT_EQ(surface.pixels[0], 0xBEEF);
@@ -80,7 +85,7 @@ TEST_F(FrameTest, AFailedLockSkipsTheBlurButNotTheSweep) {
 }
 
 TEST_F(FrameTest, NoSurfaceMeansNoBlur) {
-    RenderFrameOn(nullptr);  // must not crash; the sweep still runs
+    RenderFrame();  // the null platform's back buffer never locks; the sweep still runs
     SUCCEED();
 }
 

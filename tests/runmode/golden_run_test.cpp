@@ -13,8 +13,10 @@
 
 #include "blur/Blur.h"
 #include "engine/Engine.h"
+#include "platform/Platform.h"
 #include "runmode/Frame.h"
 #include "runmode/FrameLogic.h"
+#include "runmode/Ticks.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
 #include "text/MidMessage.h"
@@ -82,14 +84,20 @@ void DrawFakeText(const char* text, int x, int y, COLORREF colour, const LOGFONT
     if (centred) BurnTextIntoField(backBuffer.data(), backPitch * 2, at.x, at.y, cx, cy, colour);
 }
 
-class GoldenSurface : public FrameSurface {
+// The platform of a golden run: its timers, its texts, its back buffer.
+class GoldenPlatform : public NullPlatform {
 public:
-    int Lock(uint16_t** pixels, int* pitchBytes) override {
+    void StartTimer(unsigned id, unsigned periodMs) override { StartFakeTimer(id, periodMs); }
+    void StopTimer(unsigned id) override { StopFakeTimer(id); }
+    void DrawTextLine(const char* text, int x, int y, COLORREF colour, const LOGFONTA* font,
+                      int centred, int bottomRight) override {
+        DrawFakeText(text, x, y, colour, font, centred, bottomRight);
+    }
+    int LockBackBuffer(uint16_t** pixels, int* pitchBytes) override {
         *pixels = backBuffer.data();
         *pitchBytes = backPitch * 2;
         return 1;
     }
-    void Unlock() override {}
 };
 
 struct GoldenHashes {
@@ -109,9 +117,8 @@ GoldenHashes RunGolden(int mode, int path) {
     std::strcpy(Settings.MidText, "Happy New Year\r\n\r\n\xd0\xc2\xc4\xea\xbf\xec\xc0\xd6\r\nGlimmer");
     Settings.MidFont.Color = 0;
 
-    saverTimerStarter = StartFakeTimer;
-    saverTimerStopper = StopFakeTimer;
-    overlayTextDrawer = DrawFakeText;
+    GoldenPlatform platform;
+    InstallPlatform(&platform);
     timerPeriods.clear();
     timerDue.clear();
     runClock = 0;
@@ -122,22 +129,21 @@ GoldenHashes RunGolden(int mode, int path) {
     // Set-up in run mode's order, the seed in place of the time.
     EXPECT_EQ(InitEngine(), 1);
     SeedRandom(goldenSeed);
-    StartSaverTimer(midStartTimerId, 1000);
-    StartSaverTimer(spawnerTimerId, 1000);
+    platform.StartTimer(midStartTimerId, 1000);
+    platform.StartTimer(spawnerTimerId, 1000);
     ResetMidMessage();
     const COLORREF topColour = RandomColour(-1, -1, -1);
     PulseColour pulse;
     pulse.Start(33);
     saverReady = 1;
 
-    GoldenSurface surface;
     char topLine[64];
     int mostParticles = 0;
     for (int frame = 0; frame < goldenFrames; ++frame) {
         runClock += frameStepMs;
         FireDueTimers();
         if (path == throughFrame) {
-            RenderFrameOn(&surface);
+            RenderFrame();
         } else {
             SweepParticles();
             BlurFunctionFor(static_cast<BlurPath>(path))(backBuffer.data(), backPitch,
@@ -163,9 +169,7 @@ GoldenHashes RunGolden(int mode, int path) {
     saverReady = 0;
     ReleaseEngine();
     ReleaseMidLine();
-    saverTimerStarter = nullptr;
-    saverTimerStopper = nullptr;
-    overlayTextDrawer = nullptr;
+    InstallPlatform(nullptr);
     LoadDefaultSettings();
     return hashes;
 }

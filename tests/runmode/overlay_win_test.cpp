@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/HeatField.h"
+#include "framework/Guards_win.h"
 #include "text/Overlay.h"
 #include "runmode/Overlay_win.h"
 #include "runmode/Saver_win.h"
@@ -25,8 +26,7 @@ protected:
         Settings.Resolution = 0;
         DeriveScreenSizes();
         ASSERT_EQ(AllocHeatField(), 1);
-        ASSERT_TRUE(SUCCEEDED(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&dd),
-                                                 IID_IDirectDraw7, nullptr)));
+        ASSERT_TRUE(SUCCEEDED(DirectDrawCreateEx(nullptr, dd.OutVoid(), IID_IDirectDraw7, nullptr)));
         ASSERT_TRUE(SUCCEEDED(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL)));
         DDSURFACEDESC2 desc = {};
         desc.dwSize = sizeof desc;
@@ -40,9 +40,9 @@ protected:
         desc.ddpfPixelFormat.dwRBitMask = 0xF800;
         desc.ddpfPixelFormat.dwGBitMask = 0x07E0;
         desc.ddpfPixelFormat.dwBBitMask = 0x001F;
-        ASSERT_TRUE(SUCCEEDED(dd->CreateSurface(&desc, &surface, nullptr)));
+        ASSERT_TRUE(SUCCEEDED(dd->CreateSurface(&desc, surface.Out(), nullptr)));
         savedBack = backSurface;
-        backSurface = surface;
+        backSurface = surface.Get();
         Fill(0);
         std::memset(&font, 0, sizeof font);
         font.lfHeight = -24;
@@ -51,33 +51,30 @@ protected:
     }
     void TearDown() override {
         backSurface = savedBack;
-        if (surface != nullptr) surface->Release();
-        if (dd != nullptr) dd->Release();
+        surface.Reset();
+        dd.Reset();
         FreeHeatField();
     }
 
     void Fill(uint16_t value) {
-        DDSURFACEDESC2 desc = {};
-        desc.dwSize = sizeof desc;
-        ASSERT_TRUE(SUCCEEDED(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr)));
+        SurfaceLock lock(surface.Get());
+        ASSERT_NE(lock.Pixels(), nullptr);
         for (int y = 0; y < screenHeight; ++y) {
-            uint16_t* row = reinterpret_cast<uint16_t*>(static_cast<char*>(desc.lpSurface) +
-                                                        y * desc.lPitch);
+            uint16_t* row = reinterpret_cast<uint16_t*>(reinterpret_cast<char*>(lock.Pixels()) +
+                                                        y * lock.Pitch());
             for (int x = 0; x < screenWidth; ++x) row[x] = value;
         }
-        surface->Unlock(nullptr);
     }
 
     // The box of pixels that differ from the background: left, top, right,
     // bottom (exclusive); all zero when nothing was drawn.
     RECT Drawn(uint16_t background) {
         RECT box = {screenWidth, screenHeight, 0, 0};
-        DDSURFACEDESC2 desc = {};
-        desc.dwSize = sizeof desc;
-        if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return RECT{0, 0, 0, 0};
+        SurfaceLock lock(surface.Get());
+        if (lock.Pixels() == nullptr) return RECT{0, 0, 0, 0};
         for (int y = 0; y < screenHeight; ++y) {
             const uint16_t* row = reinterpret_cast<const uint16_t*>(
-                static_cast<const char*>(desc.lpSurface) + y * desc.lPitch);
+                reinterpret_cast<const char*>(lock.Pixels()) + y * lock.Pitch());
             for (int x = 0; x < screenWidth; ++x) {
                 if (row[x] == background) continue;
                 if (x < box.left) box.left = x;
@@ -86,21 +83,17 @@ protected:
                 if (y + 1 > box.bottom) box.bottom = y + 1;
             }
         }
-        surface->Unlock(nullptr);
         if (box.right == 0) return RECT{0, 0, 0, 0};
         return box;
     }
 
     SIZE Measure(const char* text) {
-        HDC dc = nullptr;
         SIZE size = {0, 0};
-        if (FAILED(surface->GetDC(&dc))) return size;
-        HFONT made = CreateFontIndirectA(&font);
-        HGDIOBJ old = SelectObject(dc, made);
-        GetTextExtentPointA(dc, text, lstrlenA(text), &size);
-        SelectObject(dc, old);
-        DeleteObject(made);
-        surface->ReleaseDC(dc);
+        SurfaceDC dc(surface.Get());
+        if (dc.Get() == nullptr) return size;
+        OwnedGdiObject made(CreateFontIndirectA(&font));
+        SelectedObject selected(dc.Get(), made.Get());
+        GetTextExtentPointA(dc.Get(), text, lstrlenA(text), &size);
         return size;
     }
 
@@ -110,8 +103,8 @@ protected:
         return count;
     }
 
-    IDirectDraw7* dd = nullptr;
-    IDirectDrawSurface7* surface = nullptr;
+    ComPtr<IDirectDraw7> dd;
+    ComPtr<IDirectDrawSurface7> surface;
     IDirectDrawSurface7* savedBack = nullptr;
     LOGFONTA font;
 };
@@ -188,7 +181,7 @@ TEST_F(OverlaySurfaceTest, ALineWiderThanTheScreenIsBurntOnlyOnTheScreen) {
 TEST_F(OverlaySurfaceTest, NoSurfaceDrawsNothing) {
     backSurface = nullptr;
     DrawOverlayTextOnSurface("text", -1, -1, RGB(0, 255, 0), &font, 1, 0);
-    backSurface = surface;
+    backSurface = surface.Get();
     EXPECT_EQ(Drawn(0).right, 0);
     EXPECT_EQ(BurntCells(0x0000FF00), 0);
 }

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "engine/Engine.h"
-#include "runmode/Frame.h"
+#include "runmode/Ticks.h"
 #include "engine/HeatField.h"
 #include "engine/Particles.h"
 #include "runmode/Saver_win.h"

@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "runmode/Frame.h"
 #include "text/MidMessage.h"
 #include "text/Overlay.h"
 #include "engine/Random.h"
+#include "runmode/Ticks.h"
 #include "settings/Settings.h"
+#include "tests/platform/RecordingPlatform.h"
 
 namespace {
 
@@ -89,8 +90,9 @@ TEST(MidLines, SkipAndCut) {
 }
 
 // Window timers on a fake millisecond clock: setting a running id replaces
-// it, and due ticks fire in time order (start order on a tie).
-struct FakeTimers {
+// it, and due ticks fire in time order (start order on a tie). Texts drawn
+// are recorded at the clock's time.
+struct FakeTimers : RecordingPlatform {
     struct Timer {
         unsigned id;
         unsigned period;
@@ -107,6 +109,10 @@ struct FakeTimers {
     uint64_t starts = 0;
     std::vector<Timer> running;
     std::vector<Event> events;
+
+    void StartTimer(unsigned id, unsigned period) override { Start(id, period); }
+    void StopTimer(unsigned id) override { Stop(id); }
+    uint64_t Now() const override { return now; }
 
     void Start(unsigned id, unsigned period) {
         Remove(id);
@@ -149,43 +155,18 @@ struct FakeTimers {
     }
 };
 
-FakeTimers* timers = nullptr;
-void FakeStart(unsigned id, unsigned period) { timers->Start(id, period); }
-void FakeStop(unsigned id) { timers->Stop(id); }
-
-struct DrawCall {
-    uint64_t at;
-    std::string text;
-    int x, y;
-    COLORREF colour;
-    const LOGFONTA* font;
-    int centred, bottomRight;
-};
-std::vector<DrawCall> draws;
-void RecordDraw(const char* text, int x, int y, COLORREF colour, const LOGFONTA* font,
-                int centred, int bottomRight) {
-    draws.push_back({timers->now, text, x, y, colour, font, centred, bottomRight});
-}
-
 class MidCycle : public ::testing::Test {
 protected:
     void SetUp() override {
         savedSettings = Settings;
-        timers = &clock;
-        saverTimerStarter = FakeStart;
-        saverTimerStopper = FakeStop;
-        overlayTextDrawer = RecordDraw;
-        draws.clear();
+        InstallPlatform(&clock);
         SeedRandom(2024);
         Settings.MidFont.Color = 0x00345678;
     }
     void TearDown() override {
         ReleaseMidLine();
         saverReady = 0;
-        saverTimerStarter = nullptr;
-        saverTimerStopper = nullptr;
-        overlayTextDrawer = nullptr;
-        timers = nullptr;
+        InstallPlatform(nullptr);
         midLinePending = 0;
         midTextActive = 0;
         Settings = savedSettings;
@@ -195,7 +176,7 @@ protected:
     void BeginRun(const char* midText) {
         std::strcpy(Settings.MidText, midText);
         ResetMidMessage();
-        StartSaverTimer(midStartTimerId, 1000);
+        ThePlatform().StartTimer(midStartTimerId, 1000);
         saverReady = 1;
     }
 
@@ -208,6 +189,7 @@ protected:
     }
 
     FakeTimers clock;
+    std::vector<DrawCall>& draws = clock.draws;
     SettingsRecord savedSettings;
 };
 

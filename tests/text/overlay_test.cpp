@@ -10,6 +10,7 @@
 #include "engine/HeatField.h"
 #include "text/Overlay.h"
 #include "settings/Settings.h"
+#include "tests/platform/RecordingPlatform.h"
 
 namespace {
 
@@ -205,29 +206,18 @@ TEST_F(Burn, NothingToReadOrWriteBurnsNothing) {
     SUCCEED();
 }
 
-struct DrawCall {
-    std::string text;
-    int x, y;
-    COLORREF colour;
-    const LOGFONTA* font;
-    int centred, bottomRight;
-};
-std::vector<DrawCall> drawn;
-
-void RecordDraw(const char* text, int x, int y, COLORREF colour, const LOGFONTA* font,
-                int centred, int bottomRight) {
-    drawn.push_back({text, x, y, colour, font, centred, bottomRight});
-}
-
-TEST(OverlayDraw, ForwardsToTheInstalledDrawerOnly) {
+TEST(OverlayDraw, ForwardsToTheInstalledPlatformOnly) {
     LOGFONTA font = {};
-    drawn.clear();
-    overlayTextDrawer = nullptr;
-    DrawOverlayText("unseen", 4, 2, 0x00FFFFFF, &font, 0, 0);  // no drawer: nothing
-    overlayTextDrawer = RecordDraw;
-    DrawOverlayText("Top", 4, 2, 0x00112233, &font, 0, 1);
-    DrawOverlayText(nullptr, 4, 2, 0x00112233, &font, 0, 0);  // nothing to draw
-    overlayTextDrawer = nullptr;
+    RecordingPlatform recorder;
+    const std::vector<DrawCall>& drawn = recorder.draws;
+    DrawOverlayText("unseen", 4, 2, 0x00FFFFFF, &font, 0, 0);  // the null platform: nothing
+    {
+        InstalledPlatform installed(recorder);
+        DrawOverlayText("Top", 4, 2, 0x00112233, &font, 0, 1);
+        DrawOverlayText(nullptr, 4, 2, 0x00112233, &font, 0, 0);  // nothing to draw
+        DrawOverlayText("Top", 4, 2, 0x00112233, nullptr, 0, 0);  // no font: nothing
+    }
+    DrawOverlayText("unseen", 4, 2, 0x00FFFFFF, &font, 0, 0);  // the null one is back
     ASSERT_EQ(drawn.size(), 1u);
     EXPECT_EQ(drawn[0].text, "Top");
     EXPECT_EQ(drawn[0].x, 4);
