@@ -27,7 +27,9 @@ const unsigned long kLineTextBuffer = sizeof(Settings.TopText) + 1;
 // "|@|" is three bytes for what is one or two in memory, so the largest
 // MidText (2047 line breaks) takes 6141 bytes in the file.
 const unsigned long kMidTextBuffer = 8192;
-const size_t kMidTextEscaped = (sizeof(Settings.MidText) - 1) * 3 + 1;
+// Two more for the quotes a text with blanks or quotes at its ends is
+// written in.
+const size_t kMidTextEscaped = (sizeof(Settings.MidText) - 1) * 3 + 3;
 
 bool IsLeadByte936(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 bool IsTrailByte936(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
@@ -170,21 +172,42 @@ void ReadFont(ProfileStore& store, const char* section, TextStyle& style) {
     style.Color = (color < 0 || color > 0xFFFFFF) ? 0 : static_cast<COLORREF>(color);
 }
 
-void WriteNumber(ProfileStore& store, const char* section, const char* key, int32_t value) {
+bool WriteNumber(ProfileStore& store, const char* section, const char* key, int32_t value) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(value));
-    store.WriteString(section, key, buffer);
+    return store.WriteString(section, key, buffer);
 }
 
-void WriteLineText(ProfileStore& store, const char* key, const char* field, size_t fieldSize) {
-    char buffer[sizeof(Settings.TopText)];
-    CopyFieldBounded(buffer, sizeof buffer, field, fieldSize);
-    store.WriteString(kSetSection, key, buffer);
+bool IsEdgeCharacter(char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; }
+
+// The profile functions drop blanks at both ends of a value and one pair of
+// quotes around it, so "  hello  " would come back as "hello". A text that
+// begins or ends with a blank or a quote goes out inside one more pair of
+// double quotes, which every reader removes again; no other text changes, so
+// files written before read as they always did. In code page 936 no trail
+// byte is a blank or a quote, so the test of the last byte is sound.
+// text holds length bytes and is followed by room for two more and a NUL.
+void QuoteIfNeeded(char* text, size_t length) {
+    if (length == 0 || (!IsEdgeCharacter(text[0]) && !IsEdgeCharacter(text[length - 1]))) {
+        text[length] = '\0';
+        return;
+    }
+    std::memmove(text + 1, text, length);
+    text[0] = '"';
+    text[length + 1] = '"';
+    text[length + 2] = '\0';
+}
+
+bool WriteLineText(ProfileStore& store, const char* key, const char* field, size_t fieldSize) {
+    char buffer[sizeof(Settings.TopText) + 2];
+    size_t length = CopyFieldBounded(buffer, sizeof(Settings.TopText), field, fieldSize);
+    QuoteIfNeeded(buffer, length);
+    return store.WriteString(kSetSection, key, buffer);
 }
 
 // Every line break becomes "|@|" so the text stays on one INI line: a CR LF
 // pair as the dialog writes it, and a lone CR or LF as well.
-void WriteMidText(ProfileStore& store) {
+bool WriteMidText(ProfileStore& store) {
     static char escaped[kMidTextEscaped];
     const char* text = Settings.MidText;
     size_t length = FitLength(text, FieldLength(text, sizeof Settings.MidText),
@@ -202,31 +225,34 @@ void WriteMidText(ProfileStore& store) {
         }
         i += unit;
     }
-    escaped[out] = '\0';
-    store.WriteString(kSetSection, "MidText", escaped);
+    QuoteIfNeeded(escaped, out);
+    return store.WriteString(kSetSection, "MidText", escaped);
 }
 
-void WriteFont(ProfileStore& store, const char* section, const TextStyle& style) {
+bool WriteFont(ProfileStore& store, const char* section, const TextStyle& style) {
     const LOGFONTA& font = style.logFont;
-    WriteNumber(store, section, "lfHeight", static_cast<int32_t>(font.lfHeight));
-    WriteNumber(store, section, "lfWidth", static_cast<int32_t>(font.lfWidth));
-    WriteNumber(store, section, "lfEscapement", static_cast<int32_t>(font.lfEscapement));
-    WriteNumber(store, section, "lfOrientation", static_cast<int32_t>(font.lfOrientation));
-    WriteNumber(store, section, "lfWeight", static_cast<int32_t>(font.lfWeight));
+    // Every key is attempted even after a refusal; the caller learns of any.
+    bool stored = true;
+    stored &= WriteNumber(store, section, "lfHeight", static_cast<int32_t>(font.lfHeight));
+    stored &= WriteNumber(store, section, "lfWidth", static_cast<int32_t>(font.lfWidth));
+    stored &= WriteNumber(store, section, "lfEscapement", static_cast<int32_t>(font.lfEscapement));
+    stored &= WriteNumber(store, section, "lfOrientation", static_cast<int32_t>(font.lfOrientation));
+    stored &= WriteNumber(store, section, "lfWeight", static_cast<int32_t>(font.lfWeight));
     // The byte fields go out unsigned: a character set of 134 is "134".
-    WriteNumber(store, section, "lfItalic", static_cast<uint8_t>(font.lfItalic));
-    WriteNumber(store, section, "lfUnderline", static_cast<uint8_t>(font.lfUnderline));
-    WriteNumber(store, section, "lfStrikeOut", static_cast<uint8_t>(font.lfStrikeOut));
-    WriteNumber(store, section, "lfCharSet", static_cast<uint8_t>(font.lfCharSet));
-    WriteNumber(store, section, "lfOutPrecision", static_cast<uint8_t>(font.lfOutPrecision));
-    WriteNumber(store, section, "lfClipPrecision", static_cast<uint8_t>(font.lfClipPrecision));
-    WriteNumber(store, section, "lfQuality", static_cast<uint8_t>(font.lfQuality));
-    WriteNumber(store, section, "lfPitchAndFamily", static_cast<uint8_t>(font.lfPitchAndFamily));
+    stored &= WriteNumber(store, section, "lfItalic", static_cast<uint8_t>(font.lfItalic));
+    stored &= WriteNumber(store, section, "lfUnderline", static_cast<uint8_t>(font.lfUnderline));
+    stored &= WriteNumber(store, section, "lfStrikeOut", static_cast<uint8_t>(font.lfStrikeOut));
+    stored &= WriteNumber(store, section, "lfCharSet", static_cast<uint8_t>(font.lfCharSet));
+    stored &= WriteNumber(store, section, "lfOutPrecision", static_cast<uint8_t>(font.lfOutPrecision));
+    stored &= WriteNumber(store, section, "lfClipPrecision", static_cast<uint8_t>(font.lfClipPrecision));
+    stored &= WriteNumber(store, section, "lfQuality", static_cast<uint8_t>(font.lfQuality));
+    stored &= WriteNumber(store, section, "lfPitchAndFamily", static_cast<uint8_t>(font.lfPitchAndFamily));
     char face[sizeof font.lfFaceName];
     CopyFieldBounded(face, sizeof face, font.lfFaceName, sizeof font.lfFaceName);
-    store.WriteString(section, "lfFaceName", face);
+    stored &= store.WriteString(section, "lfFaceName", face);
     // Written as the signed number the file has always held.
-    WriteNumber(store, section, "Color", static_cast<int32_t>(style.Color));
+    stored &= WriteNumber(store, section, "Color", static_cast<int32_t>(style.Color));
+    return stored;
 }
 
 size_t CopyBounded(char* dest, size_t destSize, const char* text, size_t length) {
@@ -305,15 +331,17 @@ void LoadSettingsFrom(ProfileStore& store) {
     DeriveScreenSizes();
 }
 
-void SaveSettingsTo(ProfileStore& store) {
-    WriteNumber(store, kSetSection, "Resolution", Settings.Resolution);
-    WriteNumber(store, kSetSection, "MaxParticleNum", Settings.MaxParticleNum);
-    WriteNumber(store, kSetSection, "Fps", Settings.Fps);
-    WriteNumber(store, kSetSection, "FpsShow", Settings.FpsShow);
-    WriteLineText(store, "TopText", Settings.TopText, sizeof Settings.TopText);
-    WriteLineText(store, "BottomText", Settings.BottomText, sizeof Settings.BottomText);
-    WriteMidText(store);
-    WriteFont(store, "TopFont", Settings.TopFont);
-    WriteFont(store, "BottomFont", Settings.BottomFont);
-    WriteFont(store, "MidFont", Settings.MidFont);
+bool SaveSettingsTo(ProfileStore& store) {
+    // Every key is attempted, in the file's order, whatever the store refused.
+    bool stored = WriteNumber(store, kSetSection, "Resolution", Settings.Resolution);
+    stored &= WriteNumber(store, kSetSection, "MaxParticleNum", Settings.MaxParticleNum);
+    stored &= WriteNumber(store, kSetSection, "Fps", Settings.Fps);
+    stored &= WriteNumber(store, kSetSection, "FpsShow", Settings.FpsShow);
+    stored &= WriteLineText(store, "TopText", Settings.TopText, sizeof Settings.TopText);
+    stored &= WriteLineText(store, "BottomText", Settings.BottomText, sizeof Settings.BottomText);
+    stored &= WriteMidText(store);
+    stored &= WriteFont(store, "TopFont", Settings.TopFont);
+    stored &= WriteFont(store, "BottomFont", Settings.BottomFont);
+    stored &= WriteFont(store, "MidFont", Settings.MidFont);
+    return stored;
 }

@@ -49,15 +49,18 @@ public:
     virtual unsigned long ReadString(const char* section, const char* key, char* buffer,
                                      unsigned long size) = 0;
     // Stores value under section/key, creating either as needed. Returns
-    // false when it could not be stored; callers ignore that.
+    // false when it could not be stored.
     virtual bool WriteString(const char* section, const char* key, const char* value) = 0;
 };
 
 // Fills Settings and the derived sizes from the store, applying the ranges
 // and defaults.
 void LoadSettingsFrom(ProfileStore& store);
-// Writes the whole record to the store in the fixed key order.
-void SaveSettingsTo(ProfileStore& store);
+// Writes the whole record to the store in the fixed key order. Every key is
+// attempted; returns true when the store took them all. A text that begins
+// or ends with a blank or a quote is written inside one more pair of double
+// quotes, which the profile functions remove when it is read.
+bool SaveSettingsTo(ProfileStore& store);
 // Sets every field to its default (what an empty store gives) and the sizes.
 void LoadDefaultSettings();
 // Sets screenWidth, screenHeight, fieldWidth and fieldHeight from Resolution.
@@ -84,8 +87,18 @@ int BuildIniPath(const char* modulePath, unsigned long copied, unsigned long cap
 
 // Windows only: the INI file beside the executable. When its path cannot be
 // had, LoadSettings sets the defaults and SaveSettings stores nothing.
+// SaveSettings returns 1 when the file now holds the record, 0 when it was
+// left as it was (the caller tells the user).
 void LoadSettings();
-void SaveSettings();
-// Windows only: the same through an explicit INI file path.
+int SaveSettings();
+// Windows only: the INI file's path into out; 1, or 0 (out empty) when the
+// executable's own path cannot be had whole.
+int SettingsIniPath(char* out, size_t outSize);
+// Windows only: the same through an explicit INI file path. The save writes
+// a copy of the file in the same folder and then puts the copy in the file's
+// place in one step, so the file is never seen half-written, even when the
+// process dies during the save; when any step fails the copy is removed and
+// the file stays as it was. interpose, when given, stands between the save
+// and the copy's store (tests refuse writes through it).
 void LoadSettingsFromFile(const char* path);
-void SaveSettingsToFile(const char* path);
+int SaveSettingsToFile(const char* path, ProfileStore* (*interpose)(ProfileStore& copy) = nullptr);

@@ -2,6 +2,8 @@
 // system's profile-string functions.
 #include <windows.h>
 
+#include <cstring>
+
 #include "settings/Settings.h"
 
 namespace {
@@ -28,41 +30,94 @@ private:
 // character, so a folder name whose trail byte is '\' is not cut in two.
 bool SystemLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
 
-// Folder of the running executable + "Glimmerax.ini"; 0 when the module's
-// path cannot be had whole.
-int GetIniPath(char* out, size_t outSize) {
+// The folder part is shorter than the module buffer, plus the file name.
+const size_t kIniPathSize = MAX_PATH + 16;
+
+// The copy a save is written to, beside the file it will replace: the same
+// folder, so that the replacement is a rename within one volume.
+const char kCopySuffix[] = ".tmp";
+
+void RemoveCopy(const char* copy) {
+    SetFileAttributesA(copy, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(copy);
+}
+
+// Starts the copy from the file's present bytes, so that sections and keys
+// a user added stay; from nothing when there is no file yet.
+bool StartCopy(const char* path, const char* copy) {
+    RemoveCopy(copy);
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    // A file the user marked read-only is not replaced behind their back.
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    return CopyFileA(path, copy, FALSE) != 0;
+}
+
+// The copy's bytes on the disk before it takes the file's place, so that a
+// machine that loses its power then finds one whole file or the other.
+bool FlushCopy(const char* copy) {
+    // The profile functions may keep the file in memory: write it out and
+    // let go of it, so that the next save reads the copy afresh.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, copy);
+    HANDLE file = CreateFileA(copy, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BOOL flushed = FlushFileBuffers(file);
+    CloseHandle(file);
+    return flushed != 0;
+}
+
+}  // namespace
+
+int SettingsIniPath(char* out, size_t outSize) {
     char module[MAX_PATH];
     DWORD copied = GetModuleFileNameA(NULL, module, sizeof module);
     return BuildIniPath(module, copied, sizeof module, out, outSize, SystemLeadByte);
 }
-
-// The folder part is shorter than the module buffer, plus the file name.
-const size_t kIniPathSize = MAX_PATH + 16;
-
-}  // namespace
 
 void LoadSettingsFromFile(const char* path) {
     IniFileStore store(path);
     LoadSettingsFrom(store);
 }
 
-void SaveSettingsToFile(const char* path) {
-    IniFileStore store(path);
-    SaveSettingsTo(store);
+int SaveSettingsToFile(const char* path, ProfileStore* (*interpose)(ProfileStore& copy)) {
+    char copy[kIniPathSize + sizeof kCopySuffix];
+    size_t length = std::strlen(path);
+    if (length == 0 || length + sizeof kCopySuffix > sizeof copy) return 0;
+    std::memcpy(copy, path, length);
+    std::memcpy(copy + length, kCopySuffix, sizeof kCopySuffix);
+
+    if (!StartCopy(path, copy)) {
+        RemoveCopy(copy);
+        return 0;
+    }
+    IniFileStore store(copy);
+    ProfileStore* target = interpose != nullptr ? interpose(store) : &store;
+    bool saved = SaveSettingsTo(*target);
+    saved = FlushCopy(copy) && saved;
+    // One rename puts the whole new file in place of the whole old one.
+    if (!saved || !MoveFileExA(copy, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        RemoveCopy(copy);
+        return 0;
+    }
+    return 1;
 }
 
 void LoadSettings() {
     char path[kIniPathSize];
-    if (!GetIniPath(path, sizeof path)) {
+    if (!SettingsIniPath(path, sizeof path)) {
         LoadDefaultSettings();
         return;
     }
     LoadSettingsFromFile(path);
 }
 
-void SaveSettings() {
+int SaveSettings() {
     char path[kIniPathSize];
     // Without a trustworthy path there is nowhere sound to store anything.
-    if (!GetIniPath(path, sizeof path)) return;
-    SaveSettingsToFile(path);
+    if (!SettingsIniPath(path, sizeof path)) return 0;
+    return SaveSettingsToFile(path);
 }

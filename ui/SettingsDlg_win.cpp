@@ -226,8 +226,26 @@ void CSettingsDlg::OnOK() {
     CopyTextBounded(Settings.TopText, sizeof Settings.TopText, m_topText);
     CopyTextBounded(Settings.MidText, sizeof Settings.MidText, m_midText);
     CopyTextBounded(Settings.BottomText, sizeof Settings.BottomText, m_bottomText);
-    SaveSettings();
+    if (!SaveSettings()) {
+        // The file was left as it was: say so, and stay open so that the
+        // user can make the folder writable and press OK again, or cancel.
+        ReportSaveFailure();
+        return;
+    }
     CDialog::OnOK();
+}
+
+void CSettingsDlg::ReportSaveFailure() {
+    char path[MAX_PATH + 32];
+    if (!SettingsIniPath(path, sizeof path)) lstrcpyA(path, "Glimmerax.ini");
+    wchar_t widePath[MAX_PATH + 32];
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH + 32) == 0)
+        lstrcpyW(widePath, L"Glimmerax.ini");
+    wchar_t text[MAX_PATH + 256];
+    wsprintfW(text, L"无法写入设置文件：\n%s\n\n设置没有保存。请确认该文件和它所在的文件夹可以写入，"
+                    L"然后按“确定”重试，或者按“取消”放弃修改。",
+              widePath);
+    AfxMessageBox(m_hWnd, text);
 }
 
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX, nullptr) {}

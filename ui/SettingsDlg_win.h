@@ -15,6 +15,8 @@ public:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
+    // Tells the user that OK could not store the settings, naming the file.
+    void ReportSaveFailure();
 
     CLinkLabel m_linkMail;
     CLinkLabel m_linkWeb;

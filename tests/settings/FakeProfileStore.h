@@ -1,6 +1,7 @@
 // An in-memory profile store for the settings tests: keeps sections and keys
-// in the order they were first written, records every read and write, and
-// can refuse writes the way a read-only INI file does.
+// in the order they were first written, records every read and write, reads
+// values back the way the platform does, and can refuse writes the way a
+// read-only INI file does.
 #pragma once
 
 #include <string>
@@ -19,6 +20,7 @@ public:
     };
 
     bool refuseWrites = false;
+    size_t refuseWriteNumber = ~size_t(0);  // refuses only this write (0 is the first)
     std::vector<Access> reads;
     std::vector<Access> writes;  // every attempt, refused or not
 
@@ -48,7 +50,7 @@ public:
                              unsigned long size) override {
         reads.push_back({section, key, std::string(), size});
         const std::string* value = Find(section, key);
-        std::string text = value ? *value : std::string();
+        std::string text = value ? AsTheProfileFunctionsRead(*value) : std::string();
         // Like the platform: at most size - 1 bytes, always terminated.
         size_t n = text.size() < size - 1 ? text.size() : size - 1;
         text.copy(buffer, n);
@@ -58,9 +60,20 @@ public:
 
     bool WriteString(const char* section, const char* key, const char* value) override {
         writes.push_back({section, key, value, 0});
-        if (refuseWrites) return false;
+        if (refuseWrites || writes.size() - 1 == refuseWriteNumber) return false;
         Put(section, key, value);
         return true;
+    }
+
+    // What the platform's reader gives for a stored value: blanks at both
+    // ends dropped, then one pair of matching quotes around it.
+    static std::string AsTheProfileFunctionsRead(const std::string& stored) {
+        size_t begin = stored.find_first_not_of(" \t");
+        if (begin == std::string::npos) return std::string();
+        std::string text = stored.substr(begin, stored.find_last_not_of(" \t") - begin + 1);
+        if (text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0])
+            text = text.substr(1, text.size() - 2);
+        return text;
     }
 
 private:

@@ -123,11 +123,78 @@ TEST(SettingsSave, RefusedWritesChangeNothing) {
     SettingsRecord before = Settings;
     FakeProfileStore store;
     store.refuseWrites = true;
-    SaveSettingsTo(store);
+    EXPECT_FALSE(SaveSettingsTo(store));
     // Every write is still attempted, none is stored, and the record stays.
     EXPECT_EQ(52u, store.writes.size());
     EXPECT_EQ(0u, store.SectionCount());
     EXPECT_EQ(0, std::memcmp(&before, &Settings, sizeof before));
+}
+
+TEST(SettingsSave, EachRefusedWriteIsReported) {
+    FillSample();
+    FakeProfileStore complete;
+    EXPECT_TRUE(SaveSettingsTo(complete));
+    for (size_t refused = 0; refused < 52; ++refused) {
+        FakeProfileStore store;
+        store.refuseWriteNumber = refused;
+        EXPECT_FALSE(SaveSettingsTo(store)) << "write " << refused;
+        // The writes after it are still made, so the caller decides.
+        EXPECT_EQ(52u, store.writes.size()) << "write " << refused;
+    }
+}
+
+// The platform's reader drops blanks at both ends and one pair of quotes:
+// texts with those at an end go out inside one more pair of double quotes.
+TEST(SettingsSave, TextsComeBackAsTyped) {
+    const struct {
+        const char* text;
+        const char* written;
+    } cases[] = {
+        {"  hello  ", "\"  hello  \""},
+        {"\"quoted\"", "\"\"quoted\"\""},
+        {"'single'", "\"'single'\""},
+        {"\tTabbed", "\"\tTabbed\""},
+        {"trailing ", "\"trailing \""},
+        {"'", "\"'\""},
+        {"\"", "\"\"\""},
+        {" ", "\" \""},
+        // Nothing at an end: written as ever.
+        {"in \"the\" middle", "in \"the\" middle"},
+        {"\xC4\xE3 \xBA\xC3", "\xC4\xE3 \xBA\xC3"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        for (char* field : {Settings.TopText, Settings.BottomText}) {
+            FillSample();
+            CopyTextBounded(field, sizeof Settings.TopText, c.text);
+            FakeProfileStore store;
+            SaveSettingsTo(store);
+            EXPECT_EQ(c.written, store.Get("Set", field == Settings.TopText ? "TopText" : "BottomText"));
+            SettingsRecord saved = Settings;
+            std::memset(&Settings, 0x5A, sizeof Settings);
+            LoadSettingsFrom(store);
+            EXPECT_EQ(0, std::memcmp(&saved, &Settings, sizeof saved)) << "'" << c.text << "'";
+        }
+    }
+    // The middle text's first and last lines are the value's two ends.
+    const struct {
+        const char* text;
+        const char* written;
+    } mid[] = {
+        {" first\r\nlast ", "\" first|@|last \""},
+        {"'first\r\nlast\"", "\"'first|@|last\"\""},
+        {"first\r\n\tlast", "first|@|\tlast"},
+    };
+    for (const auto& c : mid) {
+        FillSample();
+        std::strcpy(Settings.MidText, c.text);
+        FakeProfileStore store;
+        SaveSettingsTo(store);
+        EXPECT_EQ(c.written, store.Get("Set", "MidText"));
+        std::memset(Settings.MidText, 0x5A, sizeof Settings.MidText);
+        LoadSettingsFrom(store);
+        EXPECT_STREQ(c.text, Settings.MidText);
+    }
 }
 
 TEST(SettingsSave, SaveThenLoadGivesTheRecordBack) {

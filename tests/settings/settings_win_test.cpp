@@ -107,7 +107,8 @@ std::string FontSection(const char* name, const char* height, const char* weight
 TEST_F(SettingsFileTest, FileWrittenFromNothingHasTheFixedOrder) {
     FillSample();
     std::string path = PathOf("Glimmerax.ini");
-    SaveSettingsToFile(path.c_str());
+    EXPECT_EQ(1, SaveSettingsToFile(path.c_str()));
+    EXPECT_FALSE(Exists(path + ".tmp"));
     std::string expected =
         "[Set]\r\n"
         "Resolution=3\r\n"
@@ -198,7 +199,7 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsLeftAsItWas) {
     }
     FillSample();
     SettingsRecord record = Settings;
-    SaveSettingsToFile(path.c_str());
+    EXPECT_EQ(0, SaveSettingsToFile(path.c_str()));
     EXPECT_EQ(before, ReadFileBytes(path));
     EXPECT_EQ(0, std::memcmp(&record, &Settings, sizeof record));
 }
@@ -213,7 +214,7 @@ TEST_F(SettingsFileTest, LockedFileIsLeftAsItWas) {
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
     FillSample();
     SettingsRecord record = Settings;
-    SaveSettingsToFile(path.c_str());
+    EXPECT_EQ(0, SaveSettingsToFile(path.c_str()));
     // Reading meets the same lock: the defaults, as for a missing file.
     LoadSettingsFromFile(path.c_str());
     EXPECT_EQ(1, Settings.Resolution);
@@ -226,12 +227,95 @@ TEST_F(SettingsFileTest, FolderThatCannotBeWrittenStoresNothing) {
     std::string missingFolder = folder_ + "no-such-folder\\";
     std::string path = missingFolder + "Glimmerax.ini";
     FillSample();
-    SaveSettingsToFile(path.c_str());
+    EXPECT_EQ(0, SaveSettingsToFile(path.c_str()));
     EXPECT_FALSE(Exists(path));
     EXPECT_FALSE(Exists(missingFolder));
     LoadSettingsFromFile(path.c_str());
     EXPECT_EQ(1, Settings.Resolution);
     EXPECT_EQ(30, Settings.Fps);
+}
+
+// A store between the save and the file's copy that refuses one write.
+struct RefusingStore : ProfileStore {
+    ProfileStore* copy = nullptr;
+    int refused = -1;
+    int seen = 0;
+    unsigned long ReadString(const char* section, const char* key, char* buffer,
+                             unsigned long size) override {
+        return copy->ReadString(section, key, buffer, size);
+    }
+    bool WriteString(const char* section, const char* key, const char* value) override {
+        if (seen++ == refused) return false;
+        return copy->WriteString(section, key, value);
+    }
+};
+RefusingStore refusingStore;
+ProfileStore* InterposeRefusing(ProfileStore& copy) {
+    refusingStore.copy = &copy;
+    refusingStore.seen = 0;
+    return &refusingStore;
+}
+
+const char kUserFile[] =
+    "; the user's own notes\r\n"
+    "[Set]\r\nResolution=0\r\nFps=20\r\n"
+    "[Mine]\r\nKept=yes\r\n";
+
+// A save that fails at any one of its writes leaves the file byte for byte
+// and no copy beside it; a save that succeeds keeps what the user added.
+TEST_F(SettingsFileTest, SaveReplacesTheWholeFileOrNothing) {
+    std::string path = PathOf("Glimmerax.ini");
+    std::string copy = PathOf("Glimmerax.ini.tmp");
+    FillSample();
+    for (int refused = 0; refused < 52; ++refused) {
+        WriteFileBytes(path, kUserFile);
+        refusingStore.refused = refused;
+        EXPECT_EQ(0, SaveSettingsToFile(path.c_str(), InterposeRefusing)) << "write " << refused;
+        EXPECT_EQ(kUserFile, ReadFileBytes(path)) << "write " << refused;
+        EXPECT_FALSE(Exists(copy)) << "write " << refused;
+    }
+    EXPECT_EQ(52, refusingStore.seen);
+
+    refusingStore.refused = -1;
+    EXPECT_EQ(1, SaveSettingsToFile(path.c_str(), InterposeRefusing));
+    EXPECT_FALSE(Exists(copy));
+    std::string saved = ReadFileBytes(path);
+    EXPECT_EQ(0u, saved.find("; the user's own notes\r\n[Set]\r\nResolution=3\r\nFps=15\r\n"));
+    EXPECT_NE(std::string::npos, saved.find("[Mine]\r\nKept=yes\r\n"));
+    SettingsRecord record = Settings;
+    LoadSettingsFromFile(path.c_str());
+    EXPECT_EQ(0, std::memcmp(&record, &Settings, sizeof record));
+
+    // A copy left behind by a save that never finished is no obstacle.
+    WriteFileBytes(copy, "half a fi");
+    EXPECT_EQ(1, SaveSettingsToFile(path.c_str()));
+    EXPECT_EQ(saved, ReadFileBytes(path));
+    EXPECT_FALSE(Exists(copy));
+}
+
+// Blanks and quotes at the ends of a text survive the profile functions.
+TEST_F(SettingsFileTest, TextsComeBackAsTyped) {
+    const std::string longest = " " + std::string(1021, 'x') + " ";
+    const char* const texts[] = {"  hello  ", "\"quoted\"", "'single'", "\tTab\t", "end ",
+                                 " start", "\"open", "close'", "'", "\"", " ", longest.c_str()};
+    const char* const mids[] = {" first\r\nlast ", "\"first\r\nmiddle\r\nlast'",
+                                "\tfirst\r\nlast", "first\r\nlast\t"};
+    std::string path = PathOf("Texts.ini");
+    for (size_t i = 0; i < sizeof texts / sizeof *texts; ++i) {
+        FillSample();
+        CopyTextBounded(Settings.TopText, sizeof Settings.TopText, texts[i]);
+        CopyTextBounded(Settings.BottomText, sizeof Settings.BottomText,
+                        texts[(i + 1) % (sizeof texts / sizeof *texts)]);
+        CopyTextBounded(Settings.MidText, sizeof Settings.MidText, mids[i % (sizeof mids / sizeof *mids)]);
+        SettingsRecord saved = Settings;
+        ASSERT_EQ(1, SaveSettingsToFile(path.c_str()));
+        std::memset(&Settings, 0x5A, sizeof Settings);
+        LoadSettingsFromFile(path.c_str());
+        EXPECT_EQ(std::string(saved.TopText), Settings.TopText);
+        EXPECT_EQ(std::string(saved.BottomText), Settings.BottomText);
+        EXPECT_EQ(std::string(saved.MidText), Settings.MidText);
+        EXPECT_EQ(0, std::memcmp(&saved, &Settings, sizeof saved)) << i;
+    }
 }
 
 // LoadSettings reads the file beside the running executable; whatever is
