@@ -8,6 +8,7 @@
 #include <immintrin.h>
 
 #include "blur/Blur.h"
+#include "blur/BlurLeft.h"
 #include "blur/BlurRows.h"
 
 namespace {
@@ -100,16 +101,6 @@ inline __m256i BlurPairGroup(uint32_t* top, uint32_t* bottom, const uint32_t* un
     _mm_storeu_si128(reinterpret_cast<__m128i*>(top), _mm256_castsi256_si128(cells));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(bottom), _mm256_extracti128_si256(cells, 1));
     return cells;
-}
-
-// A left value as four channel words, twice.
-inline __m128i SpreadLeft(uint32_t left) {
-    const __m128i words =
-        _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(left)), _mm_setzero_si128());
-    return _mm_unpacklo_epi64(words, words);
-}
-inline uint32_t JoinLeft(__m128i left) {
-    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(left, left)));
 }
 
 // Eight cells (two groups) of a pair of rows from x on; returns their pixels,

@@ -14,6 +14,7 @@
 #pragma GCC diagnostic ignored "-Wuninitialized"
 
 #include "blur/Blur.h"
+#include "blur/BlurLeft.h"
 #include "blur/BlurRows.h"
 
 namespace {
@@ -161,15 +162,6 @@ inline void StoreHalfPixelLanes(__m512i value, uint16_t* const* rowOut, int x) {
     for (int r = 0; r < Rows; ++r) {
         _mm_storel_epi64(reinterpret_cast<__m128i*>(rowOut[r] + x), lane[4 - Rows + r]);
     }
-}
-
-inline __m128i SpreadLeft(uint32_t left) {
-    const __m128i words =
-        _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(left)), _mm_setzero_si128());
-    return _mm_unpacklo_epi64(words, words);
-}
-inline uint32_t JoinLeft(__m128i left) {
-    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(left, left)));
 }
 
 // The wide loop for a block of Rows rows (1 to 4).
