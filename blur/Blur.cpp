@@ -6,7 +6,7 @@
 
 #include "blur/CpuFeatures.h"
 #include "engine/HeatField.h"
-#include "settings/Settings.h"
+#include "engine/Geometry.h"
 
 namespace {
 

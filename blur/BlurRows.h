@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "engine/HeatField.h"
-#include "settings/Settings.h"
+#include "engine/Geometry.h"
 
 namespace {
 

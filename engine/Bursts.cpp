@@ -3,7 +3,7 @@
 // and the free burst.
 #include "engine/Maths.h"
 #include "engine/Particles.h"
-#include "settings/Settings.h"
+#include "engine/Geometry.h"
 
 namespace {
 

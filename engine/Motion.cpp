@@ -4,7 +4,7 @@
 #include "engine/Maths.h"
 #include "engine/ParticleAlloc.h"
 #include "engine/Particles.h"
-#include "settings/Settings.h"
+#include "engine/Geometry.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "engine/Maths.h"
 #include "engine/ParticleAlloc.h"
-#include "settings/Settings.h"
+#include "engine/Geometry.h"
 
 Particle* particleHead = nullptr;
 Particle* particleTail = nullptr;

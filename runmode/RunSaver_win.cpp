@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 
 #include "engine/Engine.h"
+#include "engine/Geometry.h"
 #include "engine/Maths.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"
@@ -148,6 +149,8 @@ void BeginRunMode() {
     shutDown = 0;
     saverReady = 0;
     InstallPlatform(&windowsPlatform);
+    // The canvas is the chosen display mode's for the whole run.
+    SetCanvasForDisplayMode(Settings.Resolution);
 }
 
 int RunSaver() {

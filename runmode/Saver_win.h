@@ -31,7 +31,8 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 // Ends run mode: closes the log, frees the engine, destroys the window and
 // posts the quit message. A second call in the same run does nothing.
 void ShutdownSaver();
-// Marks the start of a run, so that its ShutdownSaver takes effect once.
+// Marks the start of a run, so that its ShutdownSaver takes effect once;
+// installs the Windows platform and sets the canvas from the settings.
 void BeginRunMode();
 
 int OpenLogFile(const char* path);

@@ -3,7 +3,7 @@
 #include <ddraw.h>
 
 #include "runmode/Saver_win.h"
-#include "settings/Settings.h"
+#include "engine/Geometry.h"
 
 HWND saverWindow = nullptr;
 IDirectDraw7* directDraw = nullptr;

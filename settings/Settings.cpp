@@ -1,17 +1,14 @@
-// The settings record, the screen sizes derived from it, and the rules that
-// read it from and write it to the INI sections through a ProfileStore.
+// The settings record, and the rules that read it from and write it to the
+// INI sections through a ProfileStore.
 #include "settings/Settings.h"
+
+#include "settings/DisplayModes.h"
 
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
 SettingsRecord Settings;
-
-int32_t screenWidth = 0;
-int32_t screenHeight = 0;
-int32_t fieldWidth = 0;
-int32_t fieldHeight = 0;
 
 namespace {
 
@@ -294,29 +291,16 @@ int BuildIniPath(const char* modulePath, unsigned long copied, unsigned long cap
     return 1;
 }
 
-void DeriveScreenSizes() {
-    static const int32_t widths[] = {640, 800, 1024, 1280};
-    static const int32_t heights[] = {480, 600, 768, 1024};
-    // The loader keeps Resolution in 0..3; anything else is shown as the
-    // default mode rather than read past the table.
-    int32_t mode = (Settings.Resolution >= 0 && Settings.Resolution <= 3) ? Settings.Resolution : 1;
-    screenWidth = widths[mode];
-    screenHeight = heights[mode];
-    fieldWidth = screenWidth + 2 * fieldBorder;
-    fieldHeight = screenHeight + 2 * fieldBorder;
-}
-
 void LoadDefaultSettings() {
     std::memset(&Settings, 0, sizeof Settings);
-    Settings.Resolution = 1;
+    Settings.Resolution = defaultDisplayMode;
     Settings.MaxParticleNum = 300;
     Settings.Fps = 30;
     Settings.FpsShow = 1;
-    DeriveScreenSizes();
 }
 
 void LoadSettingsFrom(ProfileStore& store) {
-    Settings.Resolution = ReadRanged(store, "Resolution", 0, 3, 1);
+    Settings.Resolution = ReadRanged(store, "Resolution", 0, displayModeCount - 1, defaultDisplayMode);
     Settings.MaxParticleNum = ReadRanged(store, "MaxParticleNum", 100, 1000, 300);
     Settings.Fps = ReadRanged(store, "Fps", 15, 100, 30);
     char buffer[kSetNumberBuffer];
@@ -328,7 +312,6 @@ void LoadSettingsFrom(ProfileStore& store) {
     ReadFont(store, "TopFont", Settings.TopFont);
     ReadFont(store, "BottomFont", Settings.BottomFont);
     ReadFont(store, "MidFont", Settings.MidFont);
-    DeriveScreenSizes();
 }
 
 bool SaveSettingsTo(ProfileStore& store) {

@@ -6,7 +6,7 @@
 
 #include "engine/HeatField.h"
 #include "platform/Platform.h"
-#include "settings/Settings.h"
+#include "engine/Geometry.h"
 
 OverlayPlacement PlaceOverlayText(int cx, int cy, int x, int y, int centred, int bottomRight) {
     OverlayPlacement place = {x, y};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "blur/Blur.h"
+#include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "settings/Settings.h"
 
@@ -23,10 +24,7 @@ public:
           savedFieldWidth_(fieldWidth),
           savedFieldHeight_(fieldHeight),
           pitch_(pitch) {
-        screenWidth = width;
-        screenHeight = height;
-        fieldWidth = width + 2 * fieldBorder;
-        fieldHeight = height + 2 * fieldBorder;
+        SetCanvasSize(width, height);
         ok_ = AllocHeatField();
         surface_.assign(static_cast<size_t>(pitch) * (height - 1) + width, untouchedPixel);
     }

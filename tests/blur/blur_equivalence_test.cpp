@@ -10,6 +10,7 @@
 
 #include "blur/Blur.h"
 #include "tests/blur/BlurScene.h"
+#include "engine/Geometry.h"
 
 namespace {
 

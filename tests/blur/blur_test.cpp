@@ -8,6 +8,7 @@
 #include "blur/Blur.h"
 #include "blur/CpuFeatures.h"
 #include "tests/blur/BlurScene.h"
+#include "engine/Geometry.h"
 
 namespace {
 

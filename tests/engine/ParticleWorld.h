@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
 #include "text/MidMessage.h"
@@ -42,10 +43,7 @@ protected:
 
     // Sets the four sizes as the settings loader would and gives a cold field.
     static void SetScreen(int width, int height) {
-        screenWidth = width;
-        screenHeight = height;
-        fieldWidth = width + 2 * fieldBorder;
-        fieldHeight = height + 2 * fieldBorder;
+        SetCanvasSize(width, height);
         ASSERT_EQ(AllocHeatField(), 1);
     }
 

@@ -7,6 +7,7 @@
 
 #include "blur/Blur.h"
 #include "engine/Engine.h"
+#include "engine/Geometry.h"
 #include "runmode/FrameLogic.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
@@ -28,10 +29,7 @@ struct RunResult {
 uint64_t Mix(uint64_t hash, uint32_t value) { return (hash ^ value) * 1099511628211ull; }
 
 void UseScreen(int width, int height) {
-    screenWidth = width;
-    screenHeight = height;
-    fieldWidth = width + 2 * fieldBorder;
-    fieldHeight = height + 2 * fieldBorder;
+    SetCanvasSize(width, height);
 }
 
 // Frames as the saver makes them: a spawner tick every few frames, a sweep

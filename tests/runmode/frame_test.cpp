@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/Engine.h"
+#include "engine/Geometry.h"
 #include "platform/Platform.h"
 #include "runmode/Frame.h"
 #include "runmode/Ticks.h"
@@ -45,8 +46,7 @@ public:
 class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Settings.Resolution = 0;
-        DeriveScreenSizes();
+        SetCanvasForDisplayMode(0);
         ASSERT_EQ(InitEngine(), 1);
         SeedRandom(7);
         saverReady = 0;

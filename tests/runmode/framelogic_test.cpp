@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Geometry.h"
 #include "runmode/FrameLogic.h"
 #include "engine/Maths.h"
 #include "engine/Particles.h"

@@ -13,6 +13,7 @@
 
 #include "blur/Blur.h"
 #include "engine/Engine.h"
+#include "engine/Geometry.h"
 #include "platform/Platform.h"
 #include "runmode/Frame.h"
 #include "runmode/FrameLogic.h"
@@ -112,7 +113,7 @@ const int throughFrame = -1;
 GoldenHashes RunGolden(int mode, int path) {
     LoadDefaultSettings();
     Settings.Resolution = mode;
-    DeriveScreenSizes();
+    SetCanvasForDisplayMode(mode);
     std::strcpy(Settings.BottomText, "Glimmerax");
     std::strcpy(Settings.MidText, "Happy New Year\r\n\r\n\xd0\xc2\xc4\xea\xbf\xec\xc0\xd6\r\nGlimmer");
     Settings.MidFont.Color = 0;

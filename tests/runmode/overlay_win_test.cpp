@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "framework/Guards_win.h"
 #include "text/Overlay.h"
@@ -23,8 +24,7 @@ namespace {
 class OverlaySurfaceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Settings.Resolution = 0;
-        DeriveScreenSizes();
+        SetCanvasForDisplayMode(0);
         ASSERT_EQ(AllocHeatField(), 1);
         ASSERT_TRUE(SUCCEEDED(DirectDrawCreateEx(nullptr, dd.OutVoid(), IID_IDirectDraw7, nullptr)));
         ASSERT_TRUE(SUCCEEDED(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL)));

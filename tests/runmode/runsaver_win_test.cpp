@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "engine/Engine.h"
+#include "engine/Geometry.h"
 #include "runmode/Ticks.h"
 #include "engine/HeatField.h"
 #include "engine/Particles.h"
@@ -29,8 +30,7 @@ protected:
     void SetUp() override {
         DrainQuitMessages();
         Settings.Resolution = 0;
-        DeriveScreenSizes();
-        BeginRunMode();
+        BeginRunMode();  // and with it the canvas of mode 0
         ASSERT_EQ(InitEngine(), 1);
         ASSERT_EQ(CreateSaverWindow(GetModuleHandleA(nullptr)), 1);
         ASSERT_NE(saverWindow, nullptr);
@@ -142,7 +142,7 @@ TEST_F(RunModeTest, ThePresentedRectangleIsClippedToTheSurfaces) {
     rect = PresentationRect(window);
     EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
-    DeriveScreenSizes();
+    SetCanvasForDisplayMode(Settings.Resolution);
 }
 
 TEST(LogFile, OpensForAppendingAndClosesOnce) {

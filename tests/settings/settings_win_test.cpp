@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Geometry.h"
 #include "settings/Settings.h"
 #include "SampleFont.h"
 
@@ -71,17 +72,10 @@ protected:
 };
 
 void FillSample() {
-    std::memset(&Settings, 0, sizeof Settings);
-    Settings.Resolution = 3;
-    Settings.MaxParticleNum = 1000;
-    Settings.Fps = 15;
-    Settings.FpsShow = 0;
-    std::strcpy(Settings.TopText, "\xD0\xC2\xC4\xEA\xBF\xEC\xC0\xD6");  // happy new year
-    std::strcpy(Settings.BottomText, "Bottom");
-    std::strcpy(Settings.MidText, "One\r\nTwo");
-    SetSampleFont(Settings.TopFont, -12, 700, 134, 2, "\xCB\xCE\xCC\xE5", 255);
-    SetSampleFont(Settings.BottomFont, 20, 400, 0, 2, "Arial", 16777215);
-    SetSampleFont(Settings.MidFont, -36, 900, 255, 2, "Courier New", 0);
+    FillSampleSettings({3, 1000, 15, "\xD0\xC2\xC4\xEA\xBF\xEC\xC0\xD6" /* happy new year */,
+                        "Bottom", "One\r\nTwo", {-12, 700, 134, 2, "\xCB\xCE\xCC\xE5", 255},
+                        {20, 400, 0, 2, "Arial", 16777215},
+                        {-36, 900, 255, 2, "Courier New", 0}});
 }
 
 std::string FontSection(const char* name, const char* height, const char* weight,
@@ -143,6 +137,7 @@ TEST_F(SettingsFileTest, WhatWasWrittenReadsBackTheSame) {
     LoadSettingsFromFile(path.c_str());
     EXPECT_EQ(mid, std::string(Settings.MidText));
     EXPECT_EQ(0, std::memcmp(&saved, &Settings, sizeof saved));
+    SetCanvasForDisplayMode(Settings.Resolution);  // as run mode does at its start
     EXPECT_EQ(1280, screenWidth);
     EXPECT_EQ(1032, fieldHeight);
 }
@@ -155,6 +150,7 @@ TEST_F(SettingsFileTest, FileWithoutFontSectionsGivesZeroFonts) {
     std::memset(&Settings, 0x5A, sizeof Settings);
     LoadSettingsFromFile(path.c_str());
     EXPECT_EQ(2, Settings.Resolution);
+    SetCanvasForDisplayMode(Settings.Resolution);  // as run mode does at its start
     EXPECT_EQ(1024, screenWidth);
     EXPECT_EQ(1032, fieldWidth);
     EXPECT_EQ(776, fieldHeight);
@@ -175,13 +171,9 @@ TEST_F(SettingsFileTest, NoFileGivesTheDefaultsAndCreatesNothing) {
     std::memset(&Settings, 0x5A, sizeof Settings);
     LoadSettingsFromFile(path.c_str());
     EXPECT_FALSE(Exists(path));
-    SettingsRecord defaults;
-    std::memset(&defaults, 0, sizeof defaults);
-    defaults.Resolution = 1;
-    defaults.MaxParticleNum = 300;
-    defaults.Fps = 30;
-    defaults.FpsShow = 1;
+    const SettingsRecord defaults = DefaultRecord();
     EXPECT_EQ(0, std::memcmp(&defaults, &Settings, sizeof defaults));
+    SetCanvasForDisplayMode(Settings.Resolution);  // as run mode does at its start
     EXPECT_EQ(800, screenWidth);
 }
 

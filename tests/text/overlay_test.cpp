@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "text/Overlay.h"
 #include "settings/Settings.h"
@@ -15,10 +16,7 @@
 namespace {
 
 void SetScreen(int width, int height) {
-    screenWidth = width;
-    screenHeight = height;
-    fieldWidth = width + 2 * fieldBorder;
-    fieldHeight = height + 2 * fieldBorder;
+    SetCanvasSize(width, height);
 }
 
 TEST(OverlayPlacement, CornersAndCentre) {
