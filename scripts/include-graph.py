@@ -10,7 +10,8 @@ Reports three things a layout should not have:
   folder circles -- folders that include each other, directly or round.
 
 Usage: scripts/include-graph.py [--tests] [--edges]   (run from anywhere)
-  --tests  count tests/ too (a test folder sits above everything it tests)
+  --tests  count tests/ too (tests/<folder> sits above the whole product, its
+           test folders in the product's order)
   --edges  list every include between two folders
 Exits 1 when there is a circle or an upward include, else 0.
 """
@@ -99,8 +100,11 @@ def strongly_connected(nodes, edges):
 
 
 def rank_of(folder):
+    # tests/<folder> sits above all the product, in its folder's order;
+    # tests of no product folder (bench, e2e) on top.
     if folder.startswith("tests/"):
-        return len(LAYERS)
+        inner = RANK.get(folder[len("tests/"):])
+        return len(LAYERS) + (inner if inner is not None else len(LAYERS))
     return RANK.get(folder)
 
 
