@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "blur/CpuFeatures.h"
-#include "engine/HeatField.h"
 #include "engine/Geometry.h"
+#include "engine/HeatField.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "engine/HeatField.h"
 #include "engine/Geometry.h"
+#include "engine/HeatField.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// What the processor this program runs on can do, as far as the engine's
-// instruction-set specific paths care.
+// What the processor this program runs on can do, as far as the
+// blur's instruction-set specific paths care.
 #pragma once
 
 // 1 when the processor has SSE2.

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <new>
 
+#include "engine/Geometry.h"
 #include "engine/Maths.h"
 #include "engine/ParticleAlloc.h"
-#include "engine/Geometry.h"
 
 Particle* particleHead = nullptr;
 Particle* particleTail = nullptr;

@@ -1,4 +1,4 @@
-// The GDI body of DrawOverlayText, installed as the overlay drawer by run mode.
+// The GDI body of DrawOverlayText: the Windows platform draws texts with it.
 #pragma once
 
 #include <windows.h>

@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <ddraw.h>
 
-#include "runmode/Saver_win.h"
 #include "engine/Geometry.h"
+#include "runmode/Saver_win.h"
 
 HWND saverWindow = nullptr;
 IDirectDraw7* directDraw = nullptr;

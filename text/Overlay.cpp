@@ -1,12 +1,12 @@
 // Placement of the overlay texts and the burn of a centred line into the
-// heat field; the GDI drawing itself lives with the screen saver's surfaces.
+// heat field; the GDI drawing itself is run mode's (runmode/Overlay_win.cpp).
 #include "text/Overlay.h"
 
 #include <cstdint>
 
+#include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "platform/Platform.h"
-#include "engine/Geometry.h"
 
 OverlayPlacement PlaceOverlayText(int cx, int cy, int x, int y, int centred, int bottomRight) {
     OverlayPlacement place = {x, y};

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "blur/Blur.h"
-#include "tests/blur/BlurScene.h"
 #include "engine/Geometry.h"
+#include "tests/blur/BlurScene.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "blur/Blur.h"
 #include "blur/CpuFeatures.h"
-#include "tests/blur/BlurScene.h"
 #include "engine/Geometry.h"
+#include "tests/blur/BlurScene.h"
 
 namespace {
 

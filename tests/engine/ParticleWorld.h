@@ -10,11 +10,11 @@
 #include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
-#include "text/MidMessage.h"
 #include "engine/ParticleAlloc.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"
 #include "settings/Settings.h"
+#include "text/MidMessage.h"
 
 class ParticleWorld : public ::testing::Test {
 public:

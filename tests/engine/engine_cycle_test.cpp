@@ -8,14 +8,14 @@
 #include "blur/Blur.h"
 #include "engine/Engine.h"
 #include "engine/Geometry.h"
-#include "runmode/FrameLogic.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
-#include "text/MidMessage.h"
 #include "engine/ParticleAlloc.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"
+#include "runmode/FrameLogic.h"
 #include "settings/Settings.h"
+#include "text/MidMessage.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/framework/DialogTemplate_win.h"
 #include "framework/Afx_win.h"
+#include "tests/framework/DialogTemplate_win.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 
 #include "engine/Engine.h"
 #include "engine/Geometry.h"
-#include "platform/Platform.h"
-#include "runmode/Frame.h"
-#include "runmode/Ticks.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"
+#include "platform/Platform.h"
+#include "runmode/Frame.h"
+#include "runmode/Ticks.h"
 #include "settings/Settings.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "engine/Geometry.h"
-#include "runmode/FrameLogic.h"
 #include "engine/Maths.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"
+#include "runmode/FrameLogic.h"
 #include "settings/Settings.h"
 
 namespace {

@@ -14,17 +14,17 @@
 #include "blur/Blur.h"
 #include "engine/Engine.h"
 #include "engine/Geometry.h"
+#include "engine/HeatField.h"
+#include "engine/Maths.h"
+#include "engine/Particles.h"
+#include "engine/Random.h"
 #include "platform/Platform.h"
 #include "runmode/Frame.h"
 #include "runmode/FrameLogic.h"
 #include "runmode/Ticks.h"
-#include "engine/HeatField.h"
-#include "engine/Maths.h"
+#include "settings/Settings.h"
 #include "text/MidMessage.h"
 #include "text/Overlay.h"
-#include "engine/Particles.h"
-#include "engine/Random.h"
-#include "settings/Settings.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "framework/Guards_win.h"
-#include "text/Overlay.h"
 #include "runmode/Overlay_win.h"
 #include "runmode/Saver_win.h"
 #include "settings/Settings.h"
+#include "text/Overlay.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include "engine/Engine.h"
 #include "engine/Geometry.h"
-#include "runmode/Ticks.h"
 #include "engine/HeatField.h"
 #include "engine/Particles.h"
 #include "runmode/Saver_win.h"
+#include "runmode/Ticks.h"
 #include "settings/Settings.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "SampleFont.h"
 #include "engine/Geometry.h"
 #include "settings/Settings.h"
-#include "SampleFont.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "text/MidMessage.h"
-#include "text/Overlay.h"
 #include "engine/Random.h"
 #include "runmode/Ticks.h"
 #include "settings/Settings.h"
 #include "tests/platform/RecordingPlatform.h"
+#include "text/MidMessage.h"
+#include "text/Overlay.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include "engine/Geometry.h"
 #include "engine/HeatField.h"
-#include "text/Overlay.h"
 #include "settings/Settings.h"
 #include "tests/platform/RecordingPlatform.h"
+#include "text/Overlay.h"
 
 namespace {
 
