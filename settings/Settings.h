@@ -54,15 +54,6 @@ bool SaveSettingsTo(ProfileStore& store);
 // Sets every field to its default (what an empty store gives).
 void LoadDefaultSettings();
 
-// Copies text into dest (destSize bytes, destSize >= 1), at most destSize - 1
-// bytes, cut so that no double-byte character (code page 936) and no CR LF
-// pair is split, and fills the rest of dest with zeros. Returns the number of
-// bytes copied.
-size_t CopyTextBounded(char* dest, size_t destSize, const char* text);
-// The same for a fixed-size field (fieldSize bytes) that may lack its
-// terminator: never reads past the field.
-size_t CopyFieldBounded(char* dest, size_t destSize, const char* field, size_t fieldSize);
-
 // Builds "<folder of modulePath>Glimmerax.ini" into out. modulePath and
 // copied are what the module-name query gave for a buffer of capacity bytes.
 // isLeadByte tells the first byte of a double-byte character, so a trail byte

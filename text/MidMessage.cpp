@@ -7,6 +7,7 @@
 
 #include "engine/Maths.h"
 #include "platform/Platform.h"
+#include "settings/Cp936Text.h"
 #include "settings/Settings.h"
 #include "text/Overlay.h"
 

@@ -3,6 +3,7 @@
 #include "ui/SettingsDlg_win.h"
 
 #include "res/Resource.h"
+#include "settings/Cp936Text.h"
 #include "settings/DisplayModes.h"
 #include "settings/Settings.h"
 

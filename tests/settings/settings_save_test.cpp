@@ -8,6 +8,7 @@
 #include "FakeProfileStore.h"
 #include "SampleFont.h"
 #include "engine/Geometry.h"
+#include "settings/Cp936Text.h"
 #include "settings/Settings.h"
 
 namespace {

@@ -12,6 +12,7 @@
 
 #include "SampleFont.h"
 #include "engine/Geometry.h"
+#include "settings/Cp936Text.h"
 #include "settings/Settings.h"
 
 namespace {
