@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "blur/Blur.h"
@@ -176,14 +177,18 @@ GoldenHashes RunGolden(int mode, int path) {
 }
 
 // One mode on the frame's own path and on every path this processor has.
+// The paths run are recorded as the test's "paths" property.
 void ExpectGolden(int mode, GoldenHashes golden) {
+    std::string paths;
     for (int path = throughFrame; path < blurPathCount; ++path) {
         if (path != throughFrame && !BlurPathSupported(static_cast<BlurPath>(path))) continue;
         const GoldenHashes got = RunGolden(mode, path);
         const char* name = path == throughFrame ? "frame" : BlurPathName(static_cast<BlurPath>(path));
+        paths += paths.empty() ? name : std::string(" ") + name;
         EXPECT_EQ(got.field, golden.field) << "mode " << mode << ", " << name;
         EXPECT_EQ(got.pixels, golden.pixels) << "mode " << mode << ", " << name;
     }
+    ::testing::Test::RecordProperty("paths", paths);
 }
 
 // One test a mode, so a failure names its mode at once.
