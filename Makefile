@@ -7,10 +7,15 @@ WIN32DIR  := build/win32
 JOBS      ?= 2
 ARGS      ?=
 
-.PHONY: all setup soak configure-win32 configure-native run test test-native test-win32 wintests bench clean
+.PHONY: all dist setup soak configure-win32 configure-native run test test-native test-win32 wintests bench clean
 
 all: setup configure-win32
 	cmake --build $(WIN32DIR) --target Glimmerax -j$(JOBS)
+
+# The release archive dist/Glimmerax-<version>.zip; the same commit gives
+# the same bytes in any folder (scripts/check-reproducible.sh checks it).
+dist: setup configure-win32
+	cmake --build $(WIN32DIR) --target dist -j$(JOBS)
 
 setup:
 	@bash scripts/setup.sh

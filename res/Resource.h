@@ -2,6 +2,8 @@
 // script and the code.
 #pragma once
 
+// String 1 is the name the system lists the screen saver under.
+#define IDS_SAVER_NAME 1
 #define IDR_MAINFRAME 128
 #define IDC_HAND_CURSOR 130
 #define IDD_ABOUTBOX 100

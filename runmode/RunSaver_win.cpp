@@ -22,6 +22,7 @@
 #include "text/Overlay.h"
 
 FILE* logFile = nullptr;
+const char kRunModeMutexName[] = "Local\\Glimmerax.RunMode";
 
 namespace {
 
@@ -121,6 +122,22 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         // Alt+F4, End Task or the system's close: end run mode the same way.
         ShutdownSaver();
         return 0;
+    case WM_ACTIVATEAPP:
+        // Another program took the activation: a saver that went on unseen
+        // behind it could no longer be ended by a key or a click. During
+        // set-up (the mode change, the DirectDraw error box) it is not yet
+        // running and the activation may come and go.
+        if (!wParam && saverReady) {
+            ShutdownSaver();
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_SIZE:
+        if (wParam == SIZE_MINIMIZED && saverReady) {
+            ShutdownSaver();
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_DESTROY:
         // Destroyed by someone other than ShutdownSaver: the window is going
         // already, so only the rest of the shutdown is left to do.
@@ -153,7 +170,41 @@ void BeginRunMode() {
     SetCanvasForDisplayMode(Settings.Resolution);
 }
 
+namespace {
+
+// Held for the length of a run: a second run mode of this program in the
+// same session finds it taken.
+HANDLE runModeMutex = nullptr;
+
+void ReleaseRunModeMutex() {
+    if (runModeMutex != nullptr) CloseHandle(runModeMutex);
+    runModeMutex = nullptr;
+}
+
+}  // namespace
+
+int TakeRunModeMutex() {
+    if (runModeMutex != nullptr) return 1;
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, kRunModeMutexName);
+    if (mutex == nullptr) return 1;  // nothing to share: run anyway
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return 0;
+    }
+    runModeMutex = mutex;
+    return 1;
+}
+
 int RunSaver() {
+    // Another run mode already shows: this one ends at once and quietly,
+    // before it hides the pointer, makes a window or changes the mode.
+    if (!TakeRunModeMutex()) return 0;
+    int exitCode = RunSaverAlone();
+    ReleaseRunModeMutex();
+    return exitCode;
+}
+
+int RunSaverAlone() {
     BeginRunMode();
     ShowCursor(FALSE);
     if (!OpenLogFile("c:\\log.txt"))

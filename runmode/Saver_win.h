@@ -14,8 +14,15 @@ extern IDirectDrawSurface7* primarySurface;
 extern IDirectDrawSurface7* backSurface;
 
 // Run mode: set-up, the frame loop, and the exit code of the quit message
-// (0), or 0 at once when set-up fails.
+// (0), or 0 at once when set-up fails or another run mode of this program
+// already runs in the session.
 int RunSaver();
+// The same without the check for another run mode.
+int RunSaverAlone();
+// Takes the session-wide mark of a running run mode (kRunModeMutexName).
+// Returns 1 when this process holds it now, 0 when another process does.
+int TakeRunModeMutex();
+extern const char kRunModeMutexName[];
 
 // Registers "rippleful" and creates the borderless "Particle" window at the
 // desktop's size. Returns 1 when it exists and is shown, 0 otherwise.

@@ -8,24 +8,63 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 { export LC_ALL=zh_CN.UTF-8; } 2>/dev/null
 export LANG=zh_CN.UTF-8
+# The fonts Wine sees, written by glimmerax_prepare_prefix.
+export FONTCONFIG_FILE="$WINEPREFIX/fonts.conf"
+
+# What the prefix holds besides Wine's own set-up; raise it whenever that
+# changes, so that prefixes made by an older script are brought up to date.
+# 2: the dialog fonts are AR PL UMing instead of WenQuanYi Zen Hei, drawn
+#    from its bitmaps; the System font stays WenQuanYi.
+GLIMMERAX_PREFIX_VERSION=2
 
 glimmerax_prepare_prefix() {
-    if [ -f "$WINEPREFIX/.glimmerax-ready" ]; then return 0; fi
+    local marker="$WINEPREFIX/.glimmerax-ready"
+    if [ "$(cat "$marker" 2>/dev/null)" = "$GLIMMERAX_PREFIX_VERSION" ]; then return 0; fi
     echo "wine: preparing the prefix at $WINEPREFIX" >&2
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w 2>/dev/null || true
-    # The dialogs ask for SimSun; WenQuanYi has the glyphs.
+    mkdir -p "$WINEPREFIX"
+    glimmerax_write_fonts_conf
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w 2>/dev/null || true
+    fi
+    # The dialogs ask for SimSun. AR PL UMing is a Song face like it and draws
+    # every stroke at the dialogs' 9 points, where WenQuanYi Zen Hei's
+    # embedded bitmaps lose some.
     local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
-    local font="WenQuanYi Zen Hei"
-    wine reg add "$key" /v "宋体" /t REG_SZ /d "$font" /f >/dev/null 2>&1
-    wine reg add "$key" /v "SimSun" /t REG_SZ /d "$font" /f >/dev/null 2>&1
-    wine reg add "$key" /v "NSimSun" /t REG_SZ /d "$font" /f >/dev/null 2>&1
+    local font="AR PL UMing CN" name
+    for name in "宋体" "SimSun" "NSimSun"; do
+        wine reg add "$key" /v "$name" /t REG_SZ /d "$font" /f >/dev/null 2>&1
+    done
+    # The bold System font of code page 936 (the links' font) would be the
+    # same bitmaps made bold by smearing, which fills in m and w.
+    wine reg add "$key" /v "System,134" /t REG_SZ /d "WenQuanYi Zen Hei,134" /f >/dev/null 2>&1
     wineserver -w 2>/dev/null || true
     if [ -f "$WINEPREFIX/system.reg" ]; then
-        touch "$WINEPREFIX/.glimmerax-ready"
+        echo "$GLIMMERAX_PREFIX_VERSION" >"$marker"
     else
         echo "wine: the prefix could not be created" >&2
         return 1
     fi
+}
+
+# The system's fonts and rules, with AR PL UMing CN drawn without
+# anti-aliasing: Wine then takes the font's own bitmaps at 11 to 16 pixels,
+# as Windows does SimSun's, where the anti-aliased outlines come out faint
+# and blurred. Fontconfig applies such a rule only when it scans the fonts,
+# so the prefix keeps a font cache of its own.
+glimmerax_write_fonts_conf() {
+    cat >"$FONTCONFIG_FILE" <<EOF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <dir>/usr/share/fonts</dir>
+  <dir>/usr/local/share/fonts</dir>
+  <cachedir>$WINEPREFIX/fontconfig</cachedir>
+  <include ignore_missing="yes">/etc/fonts/conf.d</include>
+  <match target="scan">
+    <test name="family"><string>AR PL UMing CN</string></test>
+    <edit name="antialias" mode="assign"><bool>false</bool></edit>
+  </match>
+</fontconfig>
+EOF
 }

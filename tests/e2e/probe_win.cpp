@@ -1,6 +1,7 @@
 // A small Win32 probe for the end-to-end tests: it looks at the windows of
 // the desktop it runs in and writes what it finds, in UTF-8, to a file.
-//   probe OUT window CLASS TITLE   -> "found L T R B visible" or "none"
+//   probe OUT window CLASS TITLE   -> "found L T R B visible" or "none";
+//                                     TITLE "*" stands for any title
 //   probe OUT screen               -> "W H" of the current display mode
 //   probe OUT acp                  -> the ANSI code page
 //   probe OUT message TITLE        -> the text of a message box with TITLE
@@ -14,6 +15,11 @@
 //                                     thread holding the mouse, 0 for none
 //   probe OUT syscommand TITLE N [L] -> posts WM_SYSCOMMAND N (lParam L) to
 //                                     that window
+//   probe OUT launch EXE [ARGS]    -> starts EXE ARGS in EXE's folder, waits
+//                                     for it and writes "exit N"
+//   probe OUT watch CLASS TITLE MS -> for MS milliseconds counts the windows
+//                                     of that class and title every 5 ms;
+//                                     writes "max N"
 //   probe OUT record ARG           -> appends "ARG SHOW" to OUT, SHOW being
 //                                     the show command it was started with
 //                                     (a stand-in for a browser or mail program)
@@ -123,6 +129,43 @@ BOOL CALLBACK ListTexts(HWND window, LPARAM param) {
     return TRUE;
 }
 
+struct WindowCount {
+    std::wstring cls;
+    std::wstring title;
+    int count;
+};
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM param) {
+    WindowCount* search = reinterpret_cast<WindowCount*>(param);
+    wchar_t cls[64] = {};
+    wchar_t title[64] = {};
+    GetClassNameW(window, cls, 64);
+    GetWindowTextW(window, title, 64);
+    if (search->cls == cls && search->title == title) ++search->count;
+    return TRUE;
+}
+
+// Runs a program to its end: its exit code, or -1 when it could not start.
+long Launch(int argc, char** argv) {
+    std::string command = std::string("\"") + argv[3] + "\"";
+    for (int i = 4; i < argc; ++i) command += std::string(" ") + argv[i];
+    std::string folder = argv[3];
+    size_t slash = folder.find_last_of("\\/");
+    folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash + 1);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process))
+        return -1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<long>(code);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -143,7 +186,9 @@ int main(int argc, char** argv) {
     const char* what = argv[2];
     int rc = 0;
     if (std::strcmp(what, "window") == 0 && argc >= 5) {
-        HWND window = FindWindowW(FromUtf8(argv[3]).c_str(), FromUtf8(argv[4]).c_str());
+        // A title of "*" matches any title.
+        std::wstring title = FromUtf8(argv[4]);
+        HWND window = FindWindowW(FromUtf8(argv[3]).c_str(), title == L"*" ? nullptr : title.c_str());
         if (window == nullptr) {
             std::fprintf(out, "none\n");
             rc = 1;
@@ -208,6 +253,21 @@ int main(int argc, char** argv) {
             PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)), lParam);
             std::fprintf(out, "posted\n");
         }
+    } else if (std::strcmp(what, "launch") == 0 && argc >= 4) {
+        long code = Launch(argc, argv);
+        std::fprintf(out, "exit %ld\n", code);
+    } else if (std::strcmp(what, "watch") == 0 && argc >= 6) {
+        WindowCount search{FromUtf8(argv[3]), FromUtf8(argv[4]), 0};
+        DWORD start = GetTickCount();
+        DWORD span = std::strtoul(argv[5], nullptr, 0);
+        int most = 0;
+        while (GetTickCount() - start < span) {
+            search.count = 0;
+            EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&search));
+            if (search.count > most) most = search.count;
+            Sleep(5);
+        }
+        std::fprintf(out, "max %d\n", most);
     } else {
         rc = 2;
     }

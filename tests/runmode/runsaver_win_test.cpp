@@ -103,6 +103,75 @@ TEST_F(RunModeTest, MovingTheMouseOrTheMiddleButtonDoesNotEndIt) {
     EXPECT_EQ(DrainQuitMessages(), 0);
 }
 
+// Another program taking the activation, or the window being minimised,
+// ends a running saver as a key does; activation moving inside this program,
+// and anything during set-up, does not.
+TEST_F(RunModeTest, LosingTheScreenToAnotherProgramEndsRunMode) {
+    HWND own = CreateWindowExA(0, "STATIC", "own", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    const struct {
+        const char* route;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        int ready;
+        bool ends;
+    } routes[] = {
+        {"another program activated", WM_ACTIVATEAPP, FALSE, 0x1234, 1, true},
+        {"minimised", WM_SIZE, SIZE_MINIMIZED, 0, 1, true},
+        {"this program activated", WM_ACTIVATEAPP, TRUE, 0x1234, 1, false},
+        {"a window of this program activated", WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(own), 1, false},
+        {"resized to the mode", WM_SIZE, SIZE_RESTORED, MAKELPARAM(640, 480), 1, false},
+        {"deactivated during set-up", WM_ACTIVATEAPP, FALSE, 0x1234, 0, false},
+        {"minimised during set-up", WM_SIZE, SIZE_MINIMIZED, 0, 0, false},
+    };
+    for (const auto& r : routes) {
+        saverReady = r.ready;
+        SendMessageA(window, r.message, r.wParam, r.lParam);
+        if (r.ends) {
+            ExpectShutDown(window);
+            EXPECT_EQ(DrainQuitMessages(), 1) << r.route;
+            BeginRunMode();
+            ASSERT_EQ(InitEngine(), 1);
+            ASSERT_EQ(CreateSaverWindow(GetModuleHandleA(nullptr)), 1);
+            window = saverWindow;
+        } else {
+            EXPECT_TRUE(IsWindow(window)) << r.route;
+            EXPECT_EQ(saverWindow, window) << r.route;
+            EXPECT_EQ(DrainQuitMessages(), 0) << r.route;
+        }
+    }
+    // The real thing: the system minimises the window.
+    saverReady = 1;
+    ShowWindow(window, SW_MINIMIZE);
+    ExpectShutDown(window);
+    EXPECT_EQ(DrainQuitMessages(), 1);
+    DestroyWindow(own);
+}
+
+// A run mode of this program already holds the session's mark: the next one
+// returns 0 at once, with no window and no change to the display.
+TEST(RunModeAlone, ASecondRunModeEndsAtOnce) {
+    HANDLE other = CreateMutexA(nullptr, FALSE, kRunModeMutexName);
+    ASSERT_NE(other, nullptr);
+    ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(TakeRunModeMutex(), 0);
+    DEVMODEA before = {};
+    before.dmSize = sizeof before;
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &before);
+    EXPECT_EQ(RunSaver(), 0);
+    EXPECT_EQ(saverWindow, nullptr);
+    EXPECT_EQ(FindWindowA("rippleful", "Particle"), nullptr);
+    DEVMODEA after = {};
+    after.dmSize = sizeof after;
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &after);
+    EXPECT_EQ(before.dmPelsWidth, after.dmPelsWidth);
+    EXPECT_EQ(before.dmBitsPerPel, after.dmBitsPerPel);
+    CloseHandle(other);
+    // Once the other has gone, the mark is free again.
+    EXPECT_EQ(TakeRunModeMutex(), 1);
+}
+
 TEST_F(RunModeTest, CloseFromOutsideEndsRunMode) {
     SendMessageA(window, WM_CLOSE, 0, 0);
     ExpectShutDown(window);
