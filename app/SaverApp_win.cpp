@@ -1,9 +1,9 @@
-// Start-up: the resolution list, the settings, then one of the three modes.
+// Start-up: the settings, then one of the three modes.
 #include "app/SaverApp_win.h"
 
 #include "app/Switch.h"
 #include "engine/Random.h"
-#include "engine/Saver_win.h"
+#include "runmode/Saver_win.h"
 #include "settings/Settings.h"
 #include "ui/SettingsDlg_win.h"
 
@@ -50,10 +50,6 @@ CRocketSaverApp::~CRocketSaverApp() {
 
 BOOL CRocketSaverApp::InitInstance() {
     AfxEnableControlContainer();
-    resolutionNames.SetAtGrow(resolutionNames.GetSize(), "640*480");
-    resolutionNames.SetAtGrow(resolutionNames.GetSize(), "800*600");
-    resolutionNames.SetAtGrow(resolutionNames.GetSize(), "1024*768");
-    resolutionNames.SetAtGrow(resolutionNames.GetSize(), "1280*1024");
     Enable3dControls();
     LoadSettings();
     return CSSApp::InitInstance();

@@ -29,8 +29,6 @@ public:
     int Configure() override;
     int Preview() override;
     int RunSaver() override;
-
-    CStringArray resolutionNames;  // index = the Resolution setting
 };
 
 // The application object of the process, once it is built; null in tests.

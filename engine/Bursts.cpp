@@ -1,9 +1,9 @@
 // SpawnBurst: launches rockets and fills the template of every burst pattern,
 // the curve bursts (deltoid, epicycle, epitrochoid, astroid, rose, cardioid)
 // and the free burst.
+#include "engine/Geometry.h"
 #include "engine/Maths.h"
 #include "engine/Particles.h"
-#include "settings/Settings.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "settings/Settings.h"
+#include "engine/Geometry.h"
 
 // fieldWidth x fieldHeight cells, row-major; null outside run mode.
 extern uint32_t* HeatField;

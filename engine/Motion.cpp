@@ -1,11 +1,10 @@
 // One step of every kind of particle (MoveParticle) and the per-frame walk
 // that moves, draws and removes them (SweepParticles).
+#include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
-#include "engine/MidMessage.h"
 #include "engine/ParticleAlloc.h"
 #include "engine/Particles.h"
-#include "settings/Settings.h"
 
 namespace {
 

@@ -5,13 +5,14 @@
 #include <cstdlib>
 #include <new>
 
+#include "engine/Geometry.h"
 #include "engine/Maths.h"
 #include "engine/ParticleAlloc.h"
-#include "settings/Settings.h"
 
 Particle* particleHead = nullptr;
 Particle* particleTail = nullptr;
 int32_t particleCount = 0;
+int32_t midTextActive = 0;
 
 int32_t particleAllocBudget = -1;
 

@@ -40,6 +40,8 @@ struct Particle : burstTemplate {
 extern Particle* particleHead;  // sentinel; null outside run mode
 extern Particle* particleTail;
 extern int32_t particleCount;
+// Set while the middle message is showing: rockets burst differently.
+extern int32_t midTextActive;
 
 // Creates the empty list. Returns 1, or 0 when the sentinel cannot be had.
 int CreateParticleList();

@@ -5,6 +5,17 @@
 namespace {
 // The window property that leads from a window to its CWnd.
 const char kWndProperty[] = "Glimmerax.CWnd";
+
+// Removes and adds bits of the window long at index (the style or the
+// extended style); FALSE when that changes nothing.
+BOOL ModifyWindowBits(HWND window, int index, DWORD remove, DWORD add) {
+    DWORD style = static_cast<DWORD>(::GetWindowLongA(window, index));
+    DWORD changed = (style & ~remove) | add;
+    if (changed == style) return FALSE;
+    ::SetWindowLongA(window, index, static_cast<LONG>(changed));
+    return TRUE;
+}
+
 }  // namespace
 
 CWnd::CWnd() : m_hWnd(nullptr), m_oldProc(nullptr), m_msg(0), m_wParam(0), m_lParam(0) {}
@@ -75,19 +86,11 @@ LRESULT CALLBACK CWnd::WindowProcThunk(HWND window, UINT message, WPARAM wParam,
 }
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add) {
-    DWORD style = static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE));
-    DWORD changed = (style & ~remove) | add;
-    if (changed == style) return FALSE;
-    ::SetWindowLongA(m_hWnd, GWL_STYLE, static_cast<LONG>(changed));
-    return TRUE;
+    return ModifyWindowBits(m_hWnd, GWL_STYLE, remove, add);
 }
 
 BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add) {
-    DWORD style = static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_EXSTYLE));
-    DWORD changed = (style & ~remove) | add;
-    if (changed == style) return FALSE;
-    ::SetWindowLongA(m_hWnd, GWL_EXSTYLE, static_cast<LONG>(changed));
-    return TRUE;
+    return ModifyWindowBits(m_hWnd, GWL_EXSTYLE, remove, add);
 }
 
 void CWnd::CenterWindow(CWnd* alternate) {

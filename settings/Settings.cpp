@@ -1,17 +1,18 @@
-// The settings record, the screen sizes derived from it, and the rules that
-// read it from and write it to the INI sections through a ProfileStore.
+// The settings record and its INI mapping: the rules that read it from and
+// write it to the INI sections through a ProfileStore, and the INI file's
+// name beside the executable. The code-page-936 text rules it cuts texts
+// with are in Cp936Text.cpp.
 #include "settings/Settings.h"
 
 #include <climits>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
-SettingsRecord Settings;
+#include "settings/Cp936Text.h"
+#include "settings/DisplayModes.h"
 
-int32_t screenWidth = 0;
-int32_t screenHeight = 0;
-int32_t fieldWidth = 0;
-int32_t fieldHeight = 0;
+SettingsRecord Settings;
 
 namespace {
 
@@ -30,41 +31,6 @@ const unsigned long kMidTextBuffer = 8192;
 // Two more for the quotes a text with blanks or quotes at its ends is
 // written in.
 const size_t kMidTextEscaped = (sizeof(Settings.MidText) - 1) * 3 + 3;
-
-bool IsLeadByte936(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-bool IsTrailByte936(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
-
-// Bytes taken by the character at text[i] of a text of length bytes: a
-// double-byte character and a CR LF pair are kept whole; a lead byte that has
-// no trail byte after it stands alone.
-size_t UnitLength(const char* text, size_t i, size_t length) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (i + 1 < length) {
-        unsigned char next = static_cast<unsigned char>(text[i + 1]);
-        if (IsLeadByte936(c) && IsTrailByte936(next)) return 2;
-        if (c == '\r' && next == '\n') return 2;
-    }
-    return 1;
-}
-
-// The longest prefix of text (length bytes) of at most limit bytes that ends
-// on a character boundary.
-size_t FitLength(const char* text, size_t length, size_t limit) {
-    size_t i = 0;
-    while (i < length) {
-        size_t unit = UnitLength(text, i, length);
-        if (i + unit > limit) break;
-        i += unit;
-    }
-    return i;
-}
-
-// The length of a fixed-size field's text, never reading past the field even
-// when its terminator is missing.
-size_t FieldLength(const char* field, size_t fieldSize) {
-    const void* end = std::memchr(field, '\0', fieldSize);
-    return end ? static_cast<size_t>(static_cast<const char*>(end) - field) : fieldSize;
-}
 
 // Reads numbers the way the C runtime's atoi does (leading white space, an
 // optional sign, decimal digits up to the first other character, 0 without
@@ -143,33 +109,62 @@ void ReadMidText(ProfileStore& store) {
     std::memcpy(Settings.MidText, text, out);
 }
 
+// The fifteen keys of a font section, in the file's order, and the field of
+// TextStyle each one holds: 4 bytes a signed number, 1 byte a number cut to
+// its low byte (written unsigned: a character set of 134 is "134"), and the
+// face name a text cut on a whole character.
+struct FontKey {
+    const char* key;
+    size_t offset;
+    size_t size;
+};
+
+#define FONT_FIELD(field) offsetof(TextStyle, logFont) + offsetof(LOGFONTA, field), \
+                          sizeof(LOGFONTA::field)
+const FontKey kFontKeys[] = {
+    {"lfHeight", FONT_FIELD(lfHeight)},
+    {"lfWidth", FONT_FIELD(lfWidth)},
+    {"lfEscapement", FONT_FIELD(lfEscapement)},
+    {"lfOrientation", FONT_FIELD(lfOrientation)},
+    {"lfWeight", FONT_FIELD(lfWeight)},
+    {"lfItalic", FONT_FIELD(lfItalic)},
+    {"lfUnderline", FONT_FIELD(lfUnderline)},
+    {"lfStrikeOut", FONT_FIELD(lfStrikeOut)},
+    {"lfCharSet", FONT_FIELD(lfCharSet)},
+    {"lfOutPrecision", FONT_FIELD(lfOutPrecision)},
+    {"lfClipPrecision", FONT_FIELD(lfClipPrecision)},
+    {"lfQuality", FONT_FIELD(lfQuality)},
+    {"lfPitchAndFamily", FONT_FIELD(lfPitchAndFamily)},
+    {"lfFaceName", FONT_FIELD(lfFaceName)},
+    // Written as the signed number the file has always held.
+    {"Color", offsetof(TextStyle, Color), sizeof(COLORREF)},
+};
+#undef FONT_FIELD
+
+static_assert(sizeof(LOGFONTA::lfHeight) == 4 && sizeof(LOGFONTA::lfWeight) == 4 &&
+                  sizeof(COLORREF) == 4 && sizeof(LOGFONTA::lfItalic) == 1,
+              "the font keys' sizes say how each is read and written");
+
 void ReadFont(ProfileStore& store, const char* section, TextStyle& style) {
     char buffer[kFontKeyBuffer];
-    LOGFONTA& font = style.logFont;
-    // A missing key reads as empty, which parses as 0.
-    auto number = [&](const char* key) {
-        ReadValue(store, section, key, buffer, sizeof buffer);
-        return ParseNumber(buffer);
-    };
-    auto byte = [&](const char* key) { return static_cast<uint8_t>(number(key) & 0xFF); };
-    font.lfHeight = number("lfHeight");
-    font.lfWidth = number("lfWidth");
-    font.lfEscapement = number("lfEscapement");
-    font.lfOrientation = number("lfOrientation");
-    font.lfWeight = number("lfWeight");
-    font.lfItalic = byte("lfItalic");
-    font.lfUnderline = byte("lfUnderline");
-    font.lfStrikeOut = byte("lfStrikeOut");
-    font.lfCharSet = byte("lfCharSet");
-    font.lfOutPrecision = byte("lfOutPrecision");
-    font.lfClipPrecision = byte("lfClipPrecision");
-    font.lfQuality = byte("lfQuality");
-    font.lfPitchAndFamily = byte("lfPitchAndFamily");
-    // A longer stored name is cut to what LOGFONT holds, on a whole character.
-    ReadValue(store, section, "lfFaceName", buffer, sizeof buffer);
-    CopyTextBounded(font.lfFaceName, sizeof font.lfFaceName, buffer);
-    int32_t color = number("Color");
-    style.Color = (color < 0 || color > 0xFFFFFF) ? 0 : static_cast<COLORREF>(color);
+    unsigned char* record = reinterpret_cast<unsigned char*>(&style);
+    for (const FontKey& font : kFontKeys) {
+        // A missing key reads as empty, which parses as 0.
+        ReadValue(store, section, font.key, buffer, sizeof buffer);
+        unsigned char* field = record + font.offset;
+        if (font.size == 4) {
+            const int32_t value = ParseNumber(buffer);
+            std::memcpy(field, &value, sizeof value);
+        } else if (font.size == 1) {
+            *field = static_cast<uint8_t>(ParseNumber(buffer) & 0xFF);
+        } else {
+            // A longer stored name is cut to what LOGFONT holds, on a whole
+            // character.
+            CopyTextBounded(reinterpret_cast<char*>(field), font.size, buffer);
+        }
+    }
+    // A colour outside 0..0xFFFFFF (a negative number included) is automatic.
+    if (style.Color > 0xFFFFFFu) style.Color = 0;
 }
 
 bool WriteNumber(ProfileStore& store, const char* section, const char* key, int32_t value) {
@@ -230,47 +225,27 @@ bool WriteMidText(ProfileStore& store) {
 }
 
 bool WriteFont(ProfileStore& store, const char* section, const TextStyle& style) {
-    const LOGFONTA& font = style.logFont;
+    const unsigned char* record = reinterpret_cast<const unsigned char*>(&style);
     // Every key is attempted even after a refusal; the caller learns of any.
     bool stored = true;
-    stored &= WriteNumber(store, section, "lfHeight", static_cast<int32_t>(font.lfHeight));
-    stored &= WriteNumber(store, section, "lfWidth", static_cast<int32_t>(font.lfWidth));
-    stored &= WriteNumber(store, section, "lfEscapement", static_cast<int32_t>(font.lfEscapement));
-    stored &= WriteNumber(store, section, "lfOrientation", static_cast<int32_t>(font.lfOrientation));
-    stored &= WriteNumber(store, section, "lfWeight", static_cast<int32_t>(font.lfWeight));
-    // The byte fields go out unsigned: a character set of 134 is "134".
-    stored &= WriteNumber(store, section, "lfItalic", static_cast<uint8_t>(font.lfItalic));
-    stored &= WriteNumber(store, section, "lfUnderline", static_cast<uint8_t>(font.lfUnderline));
-    stored &= WriteNumber(store, section, "lfStrikeOut", static_cast<uint8_t>(font.lfStrikeOut));
-    stored &= WriteNumber(store, section, "lfCharSet", static_cast<uint8_t>(font.lfCharSet));
-    stored &= WriteNumber(store, section, "lfOutPrecision", static_cast<uint8_t>(font.lfOutPrecision));
-    stored &= WriteNumber(store, section, "lfClipPrecision", static_cast<uint8_t>(font.lfClipPrecision));
-    stored &= WriteNumber(store, section, "lfQuality", static_cast<uint8_t>(font.lfQuality));
-    stored &= WriteNumber(store, section, "lfPitchAndFamily", static_cast<uint8_t>(font.lfPitchAndFamily));
-    char face[sizeof font.lfFaceName];
-    CopyFieldBounded(face, sizeof face, font.lfFaceName, sizeof font.lfFaceName);
-    stored &= store.WriteString(section, "lfFaceName", face);
-    // Written as the signed number the file has always held.
-    stored &= WriteNumber(store, section, "Color", static_cast<int32_t>(style.Color));
+    for (const FontKey& font : kFontKeys) {
+        const unsigned char* field = record + font.offset;
+        if (font.size == 4) {
+            int32_t value;
+            std::memcpy(&value, field, sizeof value);
+            stored &= WriteNumber(store, section, font.key, value);
+        } else if (font.size == 1) {
+            stored &= WriteNumber(store, section, font.key, *field);
+        } else {
+            char text[sizeof style.logFont.lfFaceName];
+            CopyFieldBounded(text, sizeof text, reinterpret_cast<const char*>(field), font.size);
+            stored &= store.WriteString(section, font.key, text);
+        }
+    }
     return stored;
 }
 
-size_t CopyBounded(char* dest, size_t destSize, const char* text, size_t length) {
-    length = FitLength(text, length, destSize - 1);
-    std::memset(dest, 0, destSize);
-    std::memcpy(dest, text, length);
-    return length;
-}
-
 }  // namespace
-
-size_t CopyTextBounded(char* dest, size_t destSize, const char* text) {
-    return CopyBounded(dest, destSize, text, std::strlen(text));
-}
-
-size_t CopyFieldBounded(char* dest, size_t destSize, const char* field, size_t fieldSize) {
-    return CopyBounded(dest, destSize, field, FieldLength(field, fieldSize));
-}
 
 int BuildIniPath(const char* modulePath, unsigned long copied, unsigned long capacity,
                  char* out, size_t outSize, bool (*isLeadByte)(unsigned char)) {
@@ -294,29 +269,16 @@ int BuildIniPath(const char* modulePath, unsigned long copied, unsigned long cap
     return 1;
 }
 
-void DeriveScreenSizes() {
-    static const int32_t widths[] = {640, 800, 1024, 1280};
-    static const int32_t heights[] = {480, 600, 768, 1024};
-    // The loader keeps Resolution in 0..3; anything else is shown as the
-    // default mode rather than read past the table.
-    int32_t mode = (Settings.Resolution >= 0 && Settings.Resolution <= 3) ? Settings.Resolution : 1;
-    screenWidth = widths[mode];
-    screenHeight = heights[mode];
-    fieldWidth = screenWidth + 2 * fieldBorder;
-    fieldHeight = screenHeight + 2 * fieldBorder;
-}
-
 void LoadDefaultSettings() {
     std::memset(&Settings, 0, sizeof Settings);
-    Settings.Resolution = 1;
+    Settings.Resolution = defaultDisplayMode;
     Settings.MaxParticleNum = 300;
     Settings.Fps = 30;
     Settings.FpsShow = 1;
-    DeriveScreenSizes();
 }
 
 void LoadSettingsFrom(ProfileStore& store) {
-    Settings.Resolution = ReadRanged(store, "Resolution", 0, 3, 1);
+    Settings.Resolution = ReadRanged(store, "Resolution", 0, displayModeCount - 1, defaultDisplayMode);
     Settings.MaxParticleNum = ReadRanged(store, "MaxParticleNum", 100, 1000, 300);
     Settings.Fps = ReadRanged(store, "Fps", 15, 100, 30);
     char buffer[kSetNumberBuffer];
@@ -328,7 +290,6 @@ void LoadSettingsFrom(ProfileStore& store) {
     ReadFont(store, "TopFont", Settings.TopFont);
     ReadFont(store, "BottomFont", Settings.BottomFont);
     ReadFont(store, "MidFont", Settings.MidFont);
-    DeriveScreenSizes();
 }
 
 bool SaveSettingsTo(ProfileStore& store) {

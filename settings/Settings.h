@@ -1,11 +1,11 @@
-// The settings record shared by every mode, the screen sizes derived from it,
-// and the INI rules that fill and store it.
+// The settings record shared by every mode and the INI rules that fill and
+// store it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "settings/PlatformTypes.h"
+#include "platform/PlatformTypes.h"
 
 // A font and colour for one of the three texts. Color 0 asks for an automatic
 // colour (random for the top and middle texts, the pulse for the bottom text).
@@ -15,7 +15,7 @@ struct TextStyle {
 };
 
 struct SettingsRecord {
-    int32_t Resolution;      // 0..3, index into the display modes
+    int32_t Resolution;      // 0..3, index into displayModes (settings/DisplayModes.h)
     int32_t MaxParticleNum;  // 100..1000
     int32_t Fps;             // 15..100
     int32_t FpsShow;         // 1: the top-left line shows the frame rate
@@ -28,15 +28,6 @@ struct SettingsRecord {
 };
 
 extern SettingsRecord Settings;
-
-// The heat field's cold border, in cells, on every side of the screen.
-const int fieldBorder = 4;
-
-// Set by the loaders from Resolution.
-extern int32_t screenWidth;
-extern int32_t screenHeight;
-extern int32_t fieldWidth;
-extern int32_t fieldHeight;
 
 // Where the INI values come from and go to: the platform's profile-string
 // functions on Windows, a fake in tests.
@@ -53,27 +44,15 @@ public:
     virtual bool WriteString(const char* section, const char* key, const char* value) = 0;
 };
 
-// Fills Settings and the derived sizes from the store, applying the ranges
-// and defaults.
+// Fills Settings from the store, applying the ranges and defaults.
 void LoadSettingsFrom(ProfileStore& store);
 // Writes the whole record to the store in the fixed key order. Every key is
 // attempted; returns true when the store took them all. A text that begins
 // or ends with a blank or a quote is written inside one more pair of double
 // quotes, which the profile functions remove when it is read.
 bool SaveSettingsTo(ProfileStore& store);
-// Sets every field to its default (what an empty store gives) and the sizes.
+// Sets every field to its default (what an empty store gives).
 void LoadDefaultSettings();
-// Sets screenWidth, screenHeight, fieldWidth and fieldHeight from Resolution.
-void DeriveScreenSizes();
-
-// Copies text into dest (destSize bytes, destSize >= 1), at most destSize - 1
-// bytes, cut so that no double-byte character (code page 936) and no CR LF
-// pair is split, and fills the rest of dest with zeros. Returns the number of
-// bytes copied.
-size_t CopyTextBounded(char* dest, size_t destSize, const char* text);
-// The same for a fixed-size field (fieldSize bytes) that may lack its
-// terminator: never reads past the field.
-size_t CopyFieldBounded(char* dest, size_t destSize, const char* field, size_t fieldSize);
 
 // Builds "<folder of modulePath>Glimmerax.ini" into out. modulePath and
 // copied are what the module-name query gave for a buffer of capacity bytes.

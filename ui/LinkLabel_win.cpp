@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "framework/Guards_win.h"
+
 namespace {
 
 void OpenThroughShell(const char* target) {
@@ -79,12 +81,11 @@ void CLinkLabel::OnPaint() {
     CPaintDC dc(this);
     RECT client;
     GetClientRect(&client);
-    HGDIOBJ previous = nullptr;
-    if (m_font.GetSafeHandle() != nullptr) previous = ::SelectObject(dc.m_hDC, m_font.GetSafeHandle());
+    // The label's font, when it has one, for the length of the painting.
+    SelectedObject font(dc.m_hDC, m_font.GetSafeHandle());
     ::SetTextColor(dc.m_hDC, m_textColor);
     ::SetBkMode(dc.m_hDC, TRANSPARENT);
     ::DrawTextA(dc.m_hDC, m_text, m_text.GetLength(), &client, m_drawFlags);
-    if (previous != nullptr) ::SelectObject(dc.m_hDC, previous);
 }
 
 void CLinkLabel::OnMouseMove() {

@@ -2,8 +2,9 @@
 // colour pickers with their previews, the links and the About box.
 #include "ui/SettingsDlg_win.h"
 
-#include "app/SaverApp_win.h"
 #include "res/Resource.h"
+#include "settings/Cp936Text.h"
+#include "settings/DisplayModes.h"
 #include "settings/Settings.h"
 
 const char* const kPreviewTopLetter = "T";
@@ -124,11 +125,7 @@ void CSettingsDlg::InitControls() {
     m_linkMail.SetLabelText(MAKER_MAIL);
     m_linkMail.SetDrawFlags(kLinkDrawFlags);
 
-    CRocketSaverApp* saver = TheRocketSaverApp();
-    if (saver != nullptr) {
-        for (int i = 0; i < saver->resolutionNames.GetSize(); ++i)
-            m_comboResolution.AddString(saver->resolutionNames[i]);
-    }
+    for (const DisplayMode& mode : displayModes) m_comboResolution.AddString(mode.name);
     m_comboResolution.SetCurSel(Settings.Resolution);
 
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_TOP_TEXT), m_fpsShow == 0);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "settings/Settings.h"
 
@@ -22,10 +23,7 @@ const BenchSize benchSizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024
 // mostly dim glow with bright streaks and some black, and a cold border.
 // Returns 1, or 0 when the field cannot be had.
 inline int SetUpBenchField(int width, int height) {
-    screenWidth = width;
-    screenHeight = height;
-    fieldWidth = width + 2 * fieldBorder;
-    fieldHeight = height + 2 * fieldBorder;
+    SetCanvasSize(width, height);
     if (!AllocHeatField()) return 0;
     uint32_t state = 12345u;
     for (int y = 0; y < height; ++y) {

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/Blur.h"
+#include "blur/Blur.h"
 #include "engine/Engine.h"
+#include "engine/Geometry.h"
 #include "engine/Maths.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"
@@ -73,10 +74,7 @@ void TopUpParticles(int target) {
 // draws about 2,000 particles into the field, the blur writes the surface.
 // The bursts that keep the count up are made outside the timing.
 void BenchFrame(benchmark::State& state, int width, int height) {
-    screenWidth = width;
-    screenHeight = height;
-    fieldWidth = width + 2 * fieldBorder;
-    fieldHeight = height + 2 * fieldBorder;
+    SetCanvasSize(width, height);
     if (!InitEngine()) {
         state.SkipWithError("no memory for the engine");
         return;

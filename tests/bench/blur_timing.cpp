@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "engine/Blur.h"
+#include "blur/Blur.h"
 #include "tests/bench/BlurBenchScene.h"
 
 namespace {

@@ -7,13 +7,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
-#include "engine/MidMessage.h"
 #include "engine/ParticleAlloc.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"
 #include "settings/Settings.h"
+#include "text/MidMessage.h"
 
 class ParticleWorld : public ::testing::Test {
 public:
@@ -42,10 +43,7 @@ protected:
 
     // Sets the four sizes as the settings loader would and gives a cold field.
     static void SetScreen(int width, int height) {
-        screenWidth = width;
-        screenHeight = height;
-        fieldWidth = width + 2 * fieldBorder;
-        fieldHeight = height + 2 * fieldBorder;
+        SetCanvasSize(width, height);
         ASSERT_EQ(AllocHeatField(), 1);
     }
 

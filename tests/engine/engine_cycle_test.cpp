@@ -5,16 +5,17 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/Blur.h"
+#include "blur/Blur.h"
 #include "engine/Engine.h"
-#include "engine/FrameLogic.h"
+#include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "engine/Maths.h"
-#include "engine/MidMessage.h"
 #include "engine/ParticleAlloc.h"
 #include "engine/Particles.h"
 #include "engine/Random.h"
+#include "runmode/FrameLogic.h"
 #include "settings/Settings.h"
+#include "text/MidMessage.h"
 
 namespace {
 
@@ -28,10 +29,7 @@ struct RunResult {
 uint64_t Mix(uint64_t hash, uint32_t value) { return (hash ^ value) * 1099511628211ull; }
 
 void UseScreen(int width, int height) {
-    screenWidth = width;
-    screenHeight = height;
-    fieldWidth = width + 2 * fieldBorder;
-    fieldHeight = height + 2 * fieldBorder;
+    SetCanvasSize(width, height);
 }
 
 // Frames as the saver makes them: a spawner tick every few frames, a sweep

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/Geometry.h"
 #include "engine/HeatField.h"
 
 namespace {
@@ -32,10 +33,7 @@ protected:
         fieldHeight = saved_[3];
     }
     void Resize(int width, int height) {
-        screenWidth = width;
-        screenHeight = height;
-        fieldWidth = width + 2 * fieldBorder;
-        fieldHeight = height + 2 * fieldBorder;
+        SetCanvasSize(width, height);
         ASSERT_EQ(AllocHeatField(), 1);
     }
     void Clear() {

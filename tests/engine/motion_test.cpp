@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "ParticleWorld.h"
+#include "engine/Geometry.h"
 
 namespace {
 

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "FakeProfileStore.h"
+#include "SampleFont.h"
+#include "engine/Geometry.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -93,6 +95,7 @@ TEST(SettingsLoad, ScreenSizesFollowResolution) {
         FakeProfileStore store;
         store.Put("Set", "Resolution", c.resolution);
         LoadFrom(store);
+        SetCanvasForDisplayMode(Settings.Resolution);  // as run mode does at its start
         EXPECT_EQ(c.width, screenWidth) << c.resolution;
         EXPECT_EQ(c.height, screenHeight) << c.resolution;
         EXPECT_EQ(c.width + 8, fieldWidth) << c.resolution;
@@ -103,8 +106,7 @@ TEST(SettingsLoad, ScreenSizesFollowResolution) {
 // A record set by other means than the loader never indexes past the modes.
 TEST(SettingsLoad, ScreenSizesOfAnUnknownResolutionAreTheDefaultMode) {
     for (int32_t resolution : {-1, 4, 9, INT_MIN}) {
-        Settings.Resolution = resolution;
-        DeriveScreenSizes();
+        SetCanvasForDisplayMode(resolution);
         EXPECT_EQ(800, screenWidth) << resolution;
         EXPECT_EQ(608, fieldHeight) << resolution;
     }
@@ -117,23 +119,20 @@ TEST(SettingsLoad, NoStoreAtAllGivesTheDefaults) {
     EXPECT_EQ(300, Settings.MaxParticleNum);
     EXPECT_EQ(30, Settings.Fps);
     EXPECT_EQ(1, Settings.FpsShow);
+    SetCanvasForDisplayMode(Settings.Resolution);  // as run mode does at its start
     EXPECT_EQ(800, screenWidth);
     EXPECT_EQ(600, screenHeight);
     EXPECT_EQ(808, fieldWidth);
     EXPECT_EQ(608, fieldHeight);
     // Texts are cleared whole, and the fonts are all zero.
-    SettingsRecord expected;
-    std::memset(&expected, 0, sizeof expected);
-    expected.Resolution = 1;
-    expected.MaxParticleNum = 300;
-    expected.Fps = 30;
-    expected.FpsShow = 1;
+    const SettingsRecord expected = DefaultRecord();
     EXPECT_EQ(0, std::memcmp(&expected, &Settings, sizeof expected));
 
     // The record set without any store is the same.
     Scramble();
     LoadDefaultSettings();
     EXPECT_EQ(0, std::memcmp(&expected, &Settings, sizeof expected));
+    SetCanvasForDisplayMode(Settings.Resolution);
     EXPECT_EQ(808, fieldWidth);
 }
 

@@ -7,6 +7,8 @@
 
 #include "FakeProfileStore.h"
 #include "SampleFont.h"
+#include "engine/Geometry.h"
+#include "settings/Cp936Text.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -18,17 +20,11 @@ const char* const kFontKeys[] = {"lfHeight", "lfWidth", "lfEscapement", "lfOrien
 
 // A record as the dialog leaves it, with every kind of value.
 void FillSample() {
-    std::memset(&Settings, 0, sizeof Settings);
-    Settings.Resolution = 2;
-    Settings.MaxParticleNum = 450;
-    Settings.Fps = 60;
-    Settings.FpsShow = 0;
-    std::strcpy(Settings.TopText, "\xD0\xC2\xC4\xEA\xBF\xEC\xC0\xD6 top");
-    std::strcpy(Settings.BottomText, "bottom text");
-    std::strcpy(Settings.MidText, "Line one\r\nLine two\r\n\r\nLine four");
-    SetSampleFont(Settings.TopFont, -12, 700, 134, 0xFF, "\xCB\xCE\xCC\xE5", 255);
-    SetSampleFont(Settings.BottomFont, 24, 400, 0, 0xFF, "Arial", 16777215);
-    SetSampleFont(Settings.MidFont, -48, 900, 1, 0xFF, "Courier New", 0);
+    FillSampleSettings({2, 450, 60, "\xD0\xC2\xC4\xEA\xBF\xEC\xC0\xD6 top", "bottom text",
+                        "Line one\r\nLine two\r\n\r\nLine four",
+                        {-12, 700, 134, 0xFF, "\xCB\xCE\xCC\xE5", 255},
+                        {24, 400, 0, 0xFF, "Arial", 16777215},
+                        {-48, 900, 1, 0xFF, "Courier New", 0}});
 }
 
 TEST(SettingsSave, WritesEveryKeyInFileOrder) {
@@ -205,6 +201,7 @@ TEST(SettingsSave, SaveThenLoadGivesTheRecordBack) {
     std::memset(&Settings, 0x5A, sizeof Settings);
     LoadSettingsFrom(store);
     EXPECT_EQ(0, std::memcmp(&saved, &Settings, sizeof saved));
+    SetCanvasForDisplayMode(Settings.Resolution);  // as run mode does at its start
     EXPECT_EQ(1024, screenWidth);
     EXPECT_EQ(776, fieldHeight);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FakeProfileStore.h"
+#include "settings/Cp936Text.h"
 #include "settings/Settings.h"
 
 namespace {

@@ -1,9 +1,0 @@
-// The GDI body of DrawOverlayText, installed as the overlay drawer by run mode.
-#pragma once
-
-#include <windows.h>
-
-// Draws text on backSurface and, when centred, burns it into the heat field.
-// Draws nothing when there is no surface or it yields no device context.
-void DrawOverlayTextOnSurface(const char* text, int x, int y, COLORREF colour, const LOGFONTA* font,
-                              int centred, int bottomRight);

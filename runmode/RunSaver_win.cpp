@@ -1,0 +1,260 @@
+// Run mode: set-up, the frame loop with its busy-wait pacing, the timers,
+// the window procedure and the shutdown.
+#include <windows.h>
+#include <ddraw.h>
+#include <mmsystem.h>
+
+#include "engine/Engine.h"
+#include "engine/Geometry.h"
+#include "engine/Maths.h"
+#include "engine/Particles.h"
+#include "engine/Random.h"
+#include "framework/Afx_win.h"
+#include "framework/Guards_win.h"
+#include "platform/Platform.h"
+#include "runmode/Frame.h"
+#include "runmode/FrameLogic.h"
+#include "runmode/Overlay_win.h"
+#include "runmode/Saver_win.h"
+#include "runmode/Ticks.h"
+#include "settings/Settings.h"
+#include "text/MidMessage.h"
+#include "text/Overlay.h"
+
+FILE* logFile = nullptr;
+const char kRunModeMutexName[] = "Local\\Glimmerax.RunMode";
+
+namespace {
+
+int shutDown = 0;
+RECT presentationRect = {0, 0, 0, 0};
+
+// Values the frame loop keeps for the length of the run.
+unsigned frameInterval = 33;
+unsigned lastFrameTime = 0;
+unsigned frameRate = 0;
+uint32_t topColour = 0;
+PulseColour pulseColour = {0, 1};
+char topLine[256];
+
+unsigned MillisecondClock() { return timeGetTime(); }
+
+// The platform of run mode: the window's timers, GDI text on the back
+// buffer, and the back buffer's lock.
+class WindowsPlatform : public Platform {
+public:
+    void StartTimer(unsigned id, unsigned periodMs) override {
+        if (saverWindow != nullptr) SetTimer(saverWindow, id, periodMs, SaverTimerProc);
+    }
+    void StopTimer(unsigned id) override {
+        if (saverWindow != nullptr) KillTimer(saverWindow, id);
+    }
+    void DrawTextLine(const char* text, int x, int y, COLORREF colour, const LOGFONTA* font,
+                      int centred, int bottomRight) override {
+        DrawOverlayTextOnSurface(text, x, y, colour, font, centred, bottomRight);
+    }
+    int LockBackBuffer(uint16_t** pixels, int* pitchBytes) override {
+        if (!backLock.Lock(backSurface)) return 0;
+        *pixels = backLock.Pixels();
+        *pitchBytes = backLock.Pitch();
+        return 1;
+    }
+    void UnlockBackBuffer() override { backLock.Unlock(); }
+
+private:
+    SurfaceLock backLock;
+};
+
+WindowsPlatform windowsPlatform;
+
+// The texts over the frame: the top-left line, the bottom-right text and,
+// once after a middle-message tick, the current middle line again.
+void DrawFrameTexts() {
+    if (Settings.FpsShow) {
+        FormatFpsLine(topLine, sizeof topLine, frameRate, particleCount);
+        DrawOverlayText(topLine, 4, 2, topColour, &Settings.TopFont.logFont, 0, 0);
+    } else {
+        // The user's text is drawn whole and never used as a format.
+        DrawOverlayText(Settings.TopText, 4, 2, topColour, &Settings.TopFont.logFont, 0, 0);
+    }
+
+    COLORREF bottomColour = Settings.BottomFont.Color;
+    if (bottomColour == 0) {
+        pulseColour.Step();
+        bottomColour = pulseColour.value;
+    }
+    DrawOverlayText(Settings.BottomText, screenWidth, screenHeight, bottomColour,
+                    &Settings.BottomFont.logFont, 0, 1);
+
+    DrawPendingMidLine();
+}
+
+void Present() {
+    if (primarySurface == nullptr || backSurface == nullptr) return;
+    // A failed blit (a lost surface) is ignored; the next frame tries again.
+    primarySurface->Blt(&presentationRect, backSurface, &presentationRect, DDBLT_WAIT, nullptr);
+}
+
+}  // namespace
+
+int OpenLogFile(const char* path) {
+    logFile = std::fopen(path, "at+");
+    return logFile != nullptr ? 1 : 0;
+}
+
+void CloseLogFile() {
+    if (logFile != nullptr) std::fclose(logFile);
+    logFile = nullptr;
+}
+
+void CALLBACK SaverTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    DispatchSaverTimer(static_cast<unsigned>(id));
+}
+
+LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        ShutdownSaver();
+        return DefWindowProcA(window, WM_CLOSE, wParam, lParam);
+    case WM_CLOSE:
+        // Alt+F4, End Task or the system's close: end run mode the same way.
+        ShutdownSaver();
+        return 0;
+    case WM_ACTIVATEAPP:
+        // Another program took the activation: a saver that went on unseen
+        // behind it could no longer be ended by a key or a click. During
+        // set-up (the mode change, the DirectDraw error box) it is not yet
+        // running and the activation may come and go.
+        if (!wParam && saverReady) {
+            ShutdownSaver();
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_SIZE:
+        if (wParam == SIZE_MINIMIZED && saverReady) {
+            ShutdownSaver();
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_DESTROY:
+        // Destroyed by someone other than ShutdownSaver: the window is going
+        // already, so only the rest of the shutdown is left to do.
+        if (window == saverWindow) saverWindow = nullptr;
+        ShutdownSaver();
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void ShutdownSaver() {
+    if (shutDown) return;
+    shutDown = 1;
+    saverReady = 0;
+    CloseLogFile();
+    ReleaseEngine();
+    ReleaseMidLine();
+    HWND window = saverWindow;
+    saverWindow = nullptr;
+    if (window != nullptr) DestroyWindow(window);
+    PostQuitMessage(0);
+}
+
+void BeginRunMode() {
+    shutDown = 0;
+    saverReady = 0;
+    InstallPlatform(&windowsPlatform);
+    // The canvas is the chosen display mode's for the whole run.
+    SetCanvasForDisplayMode(Settings.Resolution);
+}
+
+namespace {
+
+// Held for the length of a run: a second run mode of this program in the
+// same session finds it taken.
+HANDLE runModeMutex = nullptr;
+
+void ReleaseRunModeMutex() {
+    if (runModeMutex != nullptr) CloseHandle(runModeMutex);
+    runModeMutex = nullptr;
+}
+
+}  // namespace
+
+int TakeRunModeMutex() {
+    if (runModeMutex != nullptr) return 1;
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, kRunModeMutexName);
+    if (mutex == nullptr) return 1;  // nothing to share: run anyway
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return 0;
+    }
+    runModeMutex = mutex;
+    return 1;
+}
+
+int RunSaver() {
+    // Another run mode already shows: this one ends at once and quietly,
+    // before it hides the pointer, makes a window or changes the mode.
+    if (!TakeRunModeMutex()) return 0;
+    int exitCode = RunSaverAlone();
+    ReleaseRunModeMutex();
+    return exitCode;
+}
+
+int RunSaverAlone() {
+    BeginRunMode();
+    ShowCursor(FALSE);
+    if (!OpenLogFile("c:\\log.txt"))
+        MessageBoxW(nullptr, L"打开文件失败！！！", L"Error", MB_OK);
+    if (!InitEngine()) {
+        // Without the heat field there is nothing to show.
+        CloseLogFile();
+        return 0;
+    }
+    SeedRandomFromTime();
+    if (!CreateSaverWindow(AfxGetInstanceHandle())) {
+        CloseLogFile();
+        ReleaseEngine();
+        return 0;
+    }
+    ThePlatform().StartTimer(midStartTimerId, 1000);
+    if (!InitDirectDraw(saverWindow)) {
+        MessageBoxW(saverWindow, L"初始化DirectDraw过程中出错！", L"Error", MB_OK);
+        ShutdownSaver();
+        return 0;
+    }
+    presentationRect = PresentationRect(saverWindow);
+    ThePlatform().StartTimer(spawnerTimerId, 1000);
+    ResetMidMessage();
+    topColour = Settings.TopFont.Color != 0 ? Settings.TopFont.Color : RandomColour(-1, -1, -1);
+    frameInterval = FrameIntervalFor(Settings.Fps);
+    lastFrameTime = timeGetTime();
+    pulseColour.Start(frameInterval);
+    saverReady = 1;
+
+    MSG msg;
+    for (;;) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+            if (got == 0) return static_cast<int>(msg.wParam);
+            if (got == -1) return 0;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            continue;
+        }
+        // After shutdown only the quit message is awaited: no frame touches
+        // the released buffers.
+        if (!saverReady) {
+            WaitMessage();
+            continue;
+        }
+        unsigned now = WaitForFrame(MillisecondClock, lastFrameTime, frameInterval);
+        frameRate = MeasureFrameRate(lastFrameTime, now);
+        RenderFrame();
+        DrawFrameTexts();
+        Present();
+    }
+}

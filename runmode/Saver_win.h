@@ -1,0 +1,49 @@
+// Run mode on Windows: the full-screen window, its DirectDraw surfaces and
+// the frame loop.
+#pragma once
+
+#include <windows.h>
+#include <ddraw.h>
+
+#include <cstdio>
+
+extern HWND saverWindow;
+extern FILE* logFile;
+extern IDirectDraw7* directDraw;
+extern IDirectDrawSurface7* primarySurface;
+extern IDirectDrawSurface7* backSurface;
+
+// Run mode: set-up, the frame loop, and the exit code of the quit message
+// (0), or 0 at once when set-up fails or another run mode of this program
+// already runs in the session.
+int RunSaver();
+// The same without the check for another run mode.
+int RunSaverAlone();
+// Takes the session-wide mark of a running run mode (kRunModeMutexName).
+// Returns 1 when this process holds it now, 0 when another process does.
+int TakeRunModeMutex();
+extern const char kRunModeMutexName[];
+
+// Registers "rippleful" and creates the borderless "Particle" window at the
+// desktop's size. Returns 1 when it exists and is shown, 0 otherwise.
+int CreateSaverWindow(HINSTANCE instance);
+// Exclusive full-screen 16-bit mode at screenWidth x screenHeight, a primary
+// surface with one back buffer. Returns 1, or 0 at the first failing step
+// (what was made before it stays).
+int InitDirectDraw(HWND window);
+
+void CALLBACK SaverTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
+LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Ends run mode: closes the log, frees the engine, destroys the window and
+// posts the quit message. A second call in the same run does nothing.
+void ShutdownSaver();
+// Marks the start of a run, so that its ShutdownSaver takes effect once;
+// installs the Windows platform and sets the canvas from the settings.
+void BeginRunMode();
+
+int OpenLogFile(const char* path);
+void CloseLogFile();
+
+// The client rectangle clipped to the surfaces' screenWidth x screenHeight.
+RECT PresentationRect(HWND window);
