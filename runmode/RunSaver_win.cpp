@@ -172,38 +172,7 @@ void BeginRunMode() {
 
 namespace {
 
-// Held for the length of a run: a second run mode of this program in the
-// same session finds it taken.
-HANDLE runModeMutex = nullptr;
-
-void ReleaseRunModeMutex() {
-    if (runModeMutex != nullptr) CloseHandle(runModeMutex);
-    runModeMutex = nullptr;
-}
-
-}  // namespace
-
-int TakeRunModeMutex() {
-    if (runModeMutex != nullptr) return 1;
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, kRunModeMutexName);
-    if (mutex == nullptr) return 1;  // nothing to share: run anyway
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
-        return 0;
-    }
-    runModeMutex = mutex;
-    return 1;
-}
-
-int RunSaver() {
-    // Another run mode already shows: this one ends at once and quietly,
-    // before it hides the pointer, makes a window or changes the mode.
-    if (!TakeRunModeMutex()) return 0;
-    int exitCode = RunSaverAlone();
-    ReleaseRunModeMutex();
-    return exitCode;
-}
-
+// Run mode proper, once this process holds the run-mode mark.
 int RunSaverAlone() {
     BeginRunMode();
     ShowCursor(FALSE);
@@ -258,3 +227,36 @@ int RunSaverAlone() {
         Present();
     }
 }
+
+// Held for the length of a run: a second run mode of this program in the
+// same session finds it taken.
+HANDLE runModeMutex = nullptr;
+
+void ReleaseRunModeMutex() {
+    if (runModeMutex != nullptr) CloseHandle(runModeMutex);
+    runModeMutex = nullptr;
+}
+
+}  // namespace
+
+int TakeRunModeMutex() {
+    if (runModeMutex != nullptr) return 1;
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, kRunModeMutexName);
+    if (mutex == nullptr) return 1;  // nothing to share: run anyway
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return 0;
+    }
+    runModeMutex = mutex;
+    return 1;
+}
+
+int RunSaver() {
+    // Another run mode already shows: this one ends at once and quietly,
+    // before it hides the pointer, makes a window or changes the mode.
+    if (!TakeRunModeMutex()) return 0;
+    int exitCode = RunSaverAlone();
+    ReleaseRunModeMutex();
+    return exitCode;
+}
+

@@ -17,8 +17,6 @@ extern IDirectDrawSurface7* backSurface;
 // (0), or 0 at once when set-up fails or another run mode of this program
 // already runs in the session.
 int RunSaver();
-// The same without the check for another run mode.
-int RunSaverAlone();
 // Takes the session-wide mark of a running run mode (kRunModeMutexName).
 // Returns 1 when this process holds it now, 0 when another process does.
 int TakeRunModeMutex();

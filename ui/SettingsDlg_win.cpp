@@ -235,8 +235,8 @@ void CSettingsDlg::OnOK() {
 void CSettingsDlg::ReportSaveFailure() {
     char path[MAX_PATH + 32];
     if (!SettingsIniPath(path, sizeof path)) lstrcpyA(path, "Glimmerax.ini");
-    wchar_t widePath[MAX_PATH + 32];
-    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH + 32) == 0)
+    wchar_t widePath[sizeof path];
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, sizeof path) == 0)
         lstrcpyW(widePath, L"Glimmerax.ini");
     wchar_t text[MAX_PATH + 256];
     wsprintfW(text, L"无法写入设置文件：\n%s\n\n设置没有保存。请确认该文件和它所在的文件夹可以写入，"

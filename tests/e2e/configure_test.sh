@@ -11,18 +11,11 @@ INI="$E2E_DIR/Glimmerax.ini"
 dialog_process_alive() { pgrep -f "^$E2E_DIR/Glimmerax\.scr" >/dev/null 2>&1; }
 dialog_process_gone() { ! dialog_process_alive; }
 
-dialog_window() { window_named '^Glimmerax$'; }
-# The dialog and a message box both have the caption Glimmerax.
-glimmerax_windows() { xdotool search --name '^Glimmerax$' 2>/dev/null | wc -l; }
-windows_are() { [ "$(glimmerax_windows)" = "$1" ]; }
-
 start_dialog() {
     e2e_start_bare /c
     e2e_poll 30 windows_are 1
 }
 
-# "ID CLASS enabled|disabled checked|unchecked L T R B TEXT" of one control.
-control() { probe_bare controls Glimmerax | awk -v id="$1" '$1 == id'; }
 control_text() { control "$1" | cut -d' ' -f9-; }
 control_state() { control "$1" | cut -d' ' -f3-4; }
 
@@ -39,16 +32,6 @@ press_until_gone() {
     return 1
 }
 
-# Clicks the middle of a control, as a user would.
-click_control() {
-    local line
-    line="$(control "$1")"
-    [ -n "$line" ] || return 1
-    set -- $line
-    xdotool mousemove $((($5 + $7) / 2)) $((($6 + $8) / 2)) click 1
-}
-
-focus_dialog() { xdotool windowfocus --sync "$(dialog_window)" 2>/dev/null; }
 
 # Replaces the text of a one-line edit.
 type_into() {

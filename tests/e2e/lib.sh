@@ -157,6 +157,30 @@ window_named() { xdotool search --name "$1" 2>/dev/null | head -n 1; }
 has_window_named() { [ -n "$(window_named "$1")" ]; }
 no_window_named() { ! has_window_named "$1"; }
 
+# The settings dialog (caption Glimmerax, as its message boxes have).
+dialog_window() { window_named '^Glimmerax$'; }
+glimmerax_windows() { xdotool search --name '^Glimmerax$' 2>/dev/null | wc -l; }
+windows_are() { [ "$(glimmerax_windows)" = "$1" ]; }
+focus_dialog() { xdotool windowfocus --sync "$(dialog_window)" 2>/dev/null; }
+
+# "ID CLASS enabled|disabled checked|unchecked L T R B TEXT" of one control
+# of the settings dialog on the bare X server, and "X Y" of its middle.
+control() { probe_bare controls Glimmerax | awk -v id="$1" '$1 == id'; }
+control_center() {
+    local line
+    line="$(control "$1")"
+    [ -n "$line" ] || return 1
+    set -- $line
+    echo $((($5 + $7) / 2)) $((($6 + $8) / 2))
+}
+
+# Clicks the middle of a control, as a user would.
+click_control() {
+    local center
+    center="$(control_center "$1")" || return 1
+    xdotool mousemove $center click 1
+}
+
 # Gives a window the keyboard focus and presses a key in it.
 press_in() {
     xdotool windowfocus --sync "$1" 2>/dev/null

@@ -176,7 +176,8 @@ int RunModeWindows() {
 }
 
 void Runs(FILE* out, int argc, char** argv) {
-    const int count = std::atoi(argv[3]) < 1 ? 1 : (std::atoi(argv[3]) > 8 ? 8 : std::atoi(argv[3]));
+    const int asked = std::atoi(argv[3]);
+    const int count = asked < 1 ? 1 : (asked > 8 ? 8 : asked);
     const bool afterWindow = std::strcmp(argv[4], "window") == 0;
     const int firstScreen = GetSystemMetrics(SM_CXSCREEN);
     HANDLE processes[8] = {};

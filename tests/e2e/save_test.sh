@@ -10,23 +10,17 @@ INI="$E2E_DIR/Glimmerax.ini"
 # This test's own saver only.
 dialog_pids() { pgrep -f "^$E2E_DIR/(ro/)?Glimmerax\.scr" 2>/dev/null; }
 dialog_gone() { [ -z "$(dialog_pids)" ]; }
-glimmerax_windows() { xdotool search --name '^Glimmerax$' 2>/dev/null | wc -l; }
-windows_are() { [ "$(glimmerax_windows)" = "$1" ]; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-# Opens the dialog and finds the middle of its OK button (OK_X, OK_Y).
+# Opens the dialog and finds the middle of its OK button (OK_AT), so that
+# the click that starts a timed kill needs no probe first.
 open_dialog() {
     e2e_start_bare /c
     e2e_poll 30 windows_are 1 || return 1
-    xdotool windowfocus --sync "$(window_named '^Glimmerax$')" 2>/dev/null
-    local line
-    line="$(probe_bare controls Glimmerax | awk '$1 == 1')"
-    [ -n "$line" ] || return 1
-    set -- $line
-    OK_X=$((($5 + $7) / 2))
-    OK_Y=$((($6 + $8) / 2))
+    focus_dialog
+    OK_AT="$(control_center 1)"
 }
-press_ok() { xdotool mousemove "$OK_X" "$OK_Y" click 1; }
+press_ok() { xdotool mousemove $OK_AT click 1; }
 
 # A file as a user may have it: hand-written, with a section of their own.
 old_file() {
@@ -126,9 +120,7 @@ else
     (cd "$RO" && exec wine "$RO/Glimmerax.scr" /c >"$E2E_DIR/wine-ro.log" 2>&1) &
     SAVER_PID=$!
     if e2e_poll 30 windows_are 1; then
-        line="$(probe_bare controls Glimmerax | awk '$1 == 1')"
-        set -- $line
-        xdotool mousemove $((($5 + $7) / 2)) $((($6 + $8) / 2)) click 1
+        click_control 1
         if e2e_poll 15 windows_are 2; then
             texts="$(probe_bare texts Glimmerax)"
             case "$texts" in
@@ -144,7 +136,7 @@ else
             else
                 fail "after the message: $(glimmerax_windows) windows, process $(dialog_pids)"
             fi
-            xdotool windowfocus --sync "$(window_named '^Glimmerax$')" 2>/dev/null
+            focus_dialog
             xdotool key Escape
             if e2e_poll 10 dialog_gone; then
                 wait "$SAVER_PID" 2>/dev/null
