@@ -7,12 +7,6 @@
 #include "settings/Settings.h"
 #include "ui/SettingsDlg_win.h"
 
-namespace {
-CRocketSaverApp* rocketSaverApp = nullptr;
-}  // namespace
-
-CRocketSaverApp* TheRocketSaverApp() { return rocketSaverApp; }
-
 const char* FirstArgument() {
     if (__argc < 2 || __argv == nullptr) return nullptr;
     return __argv[1];
@@ -41,12 +35,6 @@ BOOL CSSApp::InitInstance() {
 int CSSApp::Configure() { return 0; }
 int CSSApp::Preview() { return 1; }
 int CSSApp::RunSaver() { return 0; }
-
-CRocketSaverApp::CRocketSaverApp() { rocketSaverApp = this; }
-
-CRocketSaverApp::~CRocketSaverApp() {
-    if (rocketSaverApp == this) rocketSaverApp = nullptr;
-}
 
 BOOL CRocketSaverApp::InitInstance() {
     AfxEnableControlContainer();

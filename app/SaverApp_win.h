@@ -22,17 +22,11 @@ public:
 // The one application object of the process.
 class CRocketSaverApp : public CSSApp {
 public:
-    CRocketSaverApp();
-    ~CRocketSaverApp() override;
-
     BOOL InitInstance() override;
     int Configure() override;
     int Preview() override;
     int RunSaver() override;
 };
-
-// The application object of the process, once it is built; null in tests.
-CRocketSaverApp* TheRocketSaverApp();
 
 // The first command-line argument, or null when there is none.
 const char* FirstArgument();
