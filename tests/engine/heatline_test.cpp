@@ -170,6 +170,23 @@ TEST_F(HeatLineTest, ExtremeEndPointsDoNotOverflow) {
     EXPECT_EQ(CountNonZero(), 0);
 }
 
+TEST_F(HeatLineTest, EveryVisibleRowStartsOnAWholePieceOfTheWidePaths) {
+    // The display modes, a size whose rows are no multiple of 32 bytes apart,
+    // and a field filled before: each new field is cold, its first visible
+    // cell on a cache-line boundary, and at the display modes every visible
+    // row on a 32-byte one.
+    const std::pair<int, int> sizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {13, 7}};
+    for (const auto& size : sizes) {
+        std::fill(HeatField, HeatField + fieldWidth * fieldHeight, 0xFFFFFFFFu);
+        Resize(size.first, size.second);
+        EXPECT_EQ(CountNonZero(), 0) << size.first;
+        const uint32_t* first = HeatField + fieldBorder * fieldWidth + fieldBorder;
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(first) % 64, 0u) << size.first;
+        if (size.first % 8 == 0)
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(first + (screenHeight - 1) * fieldWidth) % 32, 0u);
+    }
+}
+
 TEST_F(HeatLineTest, NoFieldNoWrite) {
     FreeHeatField();
     DrawHeatLine(0, 0, 5, 5, 1);  // must not touch a null field
