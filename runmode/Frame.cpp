@@ -1,4 +1,5 @@
-// One frame's engine work: the sweep, then the blur into the back buffer.
+// One frame's engine work: the sweep, then the blur into the back buffer;
+// and the texts drawn over it.
 #include "runmode/Frame.h"
 
 #include <cstdint>
@@ -8,6 +9,9 @@
 #include "engine/Maths.h"
 #include "engine/Particles.h"
 #include "platform/Platform.h"
+#include "settings/Settings.h"
+#include "text/MidMessage.h"
+#include "text/Overlay.h"
 
 void RenderFrame() {
     SweepParticles();
@@ -19,4 +23,24 @@ void RenderFrame() {
     // The pitch is in bytes; the blur counts 16-bit pixels.
     if (pixels != nullptr) BlurHeatField(pixels, pitchBytes >> 1, RandomBetween(791, 2797));
     platform.UnlockBackBuffer();
+}
+
+void DrawFrameTexts(FrameTexts& texts, unsigned frameRate) {
+    if (Settings.FpsShow) {
+        FormatFpsLine(texts.topLine, sizeof texts.topLine, frameRate, particleCount);
+        DrawOverlayText(texts.topLine, 4, 2, texts.topColour, &Settings.TopFont.logFont, 0, 0);
+    } else {
+        // The user's text is drawn whole and never used as a format.
+        DrawOverlayText(Settings.TopText, 4, 2, texts.topColour, &Settings.TopFont.logFont, 0, 0);
+    }
+
+    COLORREF bottomColour = Settings.BottomFont.Color;
+    if (bottomColour == 0) {
+        texts.pulse.Step();
+        bottomColour = texts.pulse.value;
+    }
+    DrawOverlayText(Settings.BottomText, screenWidth, screenHeight, bottomColour,
+                    &Settings.BottomFont.logFont, 0, 1);
+
+    DrawPendingMidLine();
 }

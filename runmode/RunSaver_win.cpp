@@ -33,9 +33,7 @@ RECT presentationRect = {0, 0, 0, 0};
 unsigned frameInterval = 33;
 unsigned lastFrameTime = 0;
 unsigned frameRate = 0;
-uint32_t topColour = 0;
-PulseColour pulseColour = {0, 1};
-char topLine[256];
+FrameTexts frameTexts = {0, {0, 1}, {0}};
 
 unsigned MillisecondClock() { return timeGetTime(); }
 
@@ -66,28 +64,6 @@ private:
 };
 
 WindowsPlatform windowsPlatform;
-
-// The texts over the frame: the top-left line, the bottom-right text and,
-// once after a middle-message tick, the current middle line again.
-void DrawFrameTexts() {
-    if (Settings.FpsShow) {
-        FormatFpsLine(topLine, sizeof topLine, frameRate, particleCount);
-        DrawOverlayText(topLine, 4, 2, topColour, &Settings.TopFont.logFont, 0, 0);
-    } else {
-        // The user's text is drawn whole and never used as a format.
-        DrawOverlayText(Settings.TopText, 4, 2, topColour, &Settings.TopFont.logFont, 0, 0);
-    }
-
-    COLORREF bottomColour = Settings.BottomFont.Color;
-    if (bottomColour == 0) {
-        pulseColour.Step();
-        bottomColour = pulseColour.value;
-    }
-    DrawOverlayText(Settings.BottomText, screenWidth, screenHeight, bottomColour,
-                    &Settings.BottomFont.logFont, 0, 1);
-
-    DrawPendingMidLine();
-}
 
 void Present() {
     if (primarySurface == nullptr || backSurface == nullptr) return;
@@ -198,10 +174,11 @@ int RunSaverAlone() {
     presentationRect = PresentationRect(saverWindow);
     ThePlatform().StartTimer(spawnerTimerId, 1000);
     ResetMidMessage();
-    topColour = Settings.TopFont.Color != 0 ? Settings.TopFont.Color : RandomColour(-1, -1, -1);
+    frameTexts.topColour =
+        Settings.TopFont.Color != 0 ? Settings.TopFont.Color : RandomColour(-1, -1, -1);
     frameInterval = FrameIntervalFor(Settings.Fps);
     lastFrameTime = timeGetTime();
-    pulseColour.Start(frameInterval);
+    frameTexts.pulse.Start(frameInterval);
     saverReady = 1;
 
     MSG msg;
@@ -223,7 +200,7 @@ int RunSaverAlone() {
         unsigned now = WaitForFrame(MillisecondClock, lastFrameTime, frameInterval);
         frameRate = MeasureFrameRate(lastFrameTime, now);
         RenderFrame();
-        DrawFrameTexts();
+        DrawFrameTexts(frameTexts, frameRate);
         Present();
     }
 }

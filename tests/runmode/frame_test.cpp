@@ -2,6 +2,8 @@
 // ticks, which must not reach the engine before set-up has finished.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/Engine.h"
@@ -14,6 +16,7 @@
 #include "runmode/Frame.h"
 #include "runmode/Ticks.h"
 #include "settings/Settings.h"
+#include "text/MidMessage.h"
 
 namespace {
 
@@ -102,6 +105,56 @@ TEST_F(FrameTest, TicksBeforeSetUpHasFinishedAreIgnored) {
     ReleaseEngine();
     DispatchSaverTimer(spawnerTimerId);
     EXPECT_EQ(particleHead, nullptr);
+}
+
+// Records the text lines drawn, as "text@x,y colour centred bottomRight".
+class TextLog : public NullPlatform {
+public:
+    TextLog() { InstallPlatform(this); }
+    ~TextLog() override { InstallPlatform(nullptr); }
+    void DrawTextLine(const char* text, int x, int y, COLORREF colour, const LOGFONTA*, int centred,
+                      int bottomRight) override {
+        lines.push_back(std::string(text) + "@" + std::to_string(x) + "," + std::to_string(y) + " " +
+                        std::to_string(colour) + " " + std::to_string(centred) +
+                        std::to_string(bottomRight));
+    }
+    std::vector<std::string> lines;
+};
+
+TEST_F(FrameTest, TheTextsGoOverTheFrameInRunModesOrder) {
+    LoadDefaultSettings();
+    std::strcpy(Settings.TopText, "top %d");
+    std::strcpy(Settings.BottomText, "bottom");
+    TextLog log;
+    FrameTexts texts = {0x123456, {0, 1}, {0}};
+    texts.pulse.Start(255);
+    SpawnBurst(10, 3, 100, 100, 0);
+
+    Settings.FpsShow = 1;
+    DrawFrameTexts(texts, 30);
+    // The frame rate and count, then the pulse's next step (255 rises by 256).
+    EXPECT_EQ(log.lines, (std::vector<std::string>{
+                             "FPS:30  Particle Num:3    @4,2 1193046 00",
+                             "bottom@" + std::to_string(screenWidth) + "," +
+                                 std::to_string(screenHeight) + " 511 01"}));
+    // TopText as typed, never a format; a set bottom colour stops the pulse;
+    // a pending middle line is drawn centred once and no more.
+    Settings.FpsShow = 0;
+    Settings.BottomFont.Color = 7;
+    char line[] = "mid";
+    currentMidLine = line;
+    midLinePending = 1;
+    Settings.MidFont.Color = 9;
+    log.lines.clear();
+    DrawFrameTexts(texts, 30);
+    DrawFrameTexts(texts, 30);
+    EXPECT_EQ(log.lines.size(), 5u);
+    EXPECT_EQ(log.lines[0], "top %d@4,2 1193046 00");
+    EXPECT_EQ(log.lines[1].substr(log.lines[1].find(' ')), " 7 01");
+    EXPECT_EQ(log.lines[2], "mid@-1,-1 9 10");
+    EXPECT_EQ(texts.pulse.value, 511u);
+    currentMidLine = nullptr;
+    LoadDefaultSettings();
 }
 
 }  // namespace
