@@ -6,7 +6,8 @@
 #include <emmintrin.h>
 
 #include <cstdint>
-#include <vector>
+#include <cstring>
+#include <new>
 
 #include "engine/Geometry.h"
 #include "engine/HeatField.h"
@@ -19,16 +20,13 @@ struct BenchSize {
 
 const BenchSize benchSizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
 
-// Sets the four sizes and a fresh field filled the way a show leaves it:
-// mostly dim glow with bright streaks and some black, and a cold border.
-// Returns 1, or 0 when the field cannot be had.
-inline int SetUpBenchField(int width, int height) {
-    SetCanvasSize(width, height);
-    if (!AllocHeatField()) return 0;
+// Fills the visible field the way a show leaves it: mostly dim glow with
+// bright streaks and some black; the border stays as it is.
+inline void FillBenchField() {
     uint32_t state = 12345u;
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < screenHeight; ++y) {
         uint32_t* row = HeatField + static_cast<long>(y + fieldBorder) * fieldWidth + fieldBorder;
-        for (int x = 0; x < width; ++x) {
+        for (int x = 0; x < screenWidth; ++x) {
             state = state * 1664525u + 1013904223u;
             const uint32_t kind = state >> 29;
             uint32_t cell = 0;
@@ -40,6 +38,14 @@ inline int SetUpBenchField(int width, int height) {
             row[x] = cell;
         }
     }
+}
+
+// Sets the sizes and a fresh field with a cold border, filled as above.
+// Returns 1, or 0 when the field cannot be had.
+inline int SetUpBenchField(int width, int height) {
+    SetCanvasSize(width, height);
+    if (!AllocHeatField()) return 0;
+    FillBenchField();
     return 1;
 }
 
@@ -69,7 +75,23 @@ inline void MemoryFloorPass(uint16_t* pixels, int pitchInPixels, uint32_t key) {
     }
 }
 
-// A surface for the current screen, pitch equal to the width.
-inline std::vector<uint16_t> BenchSurface() {
-    return std::vector<uint16_t>(static_cast<size_t>(screenWidth) * screenHeight, 0);
-}
+// The stand-in for the locked back buffer: pitch equal to the width,
+// starting on a page as a surface's memory does, and written once before any
+// timing so that no page is faulted in during one.
+class BenchSurface {
+public:
+    BenchSurface()
+        : size_(static_cast<size_t>(screenWidth) * screenHeight),
+          pixels_(static_cast<uint16_t*>(::operator new(size_ * sizeof(uint16_t), alignment))) {
+        std::memset(pixels_, 0, size_ * sizeof(uint16_t));
+    }
+    ~BenchSurface() { ::operator delete(pixels_, alignment); }
+    BenchSurface(const BenchSurface&) = delete;
+    BenchSurface& operator=(const BenchSurface&) = delete;
+    uint16_t* data() { return pixels_; }
+
+private:
+    static constexpr std::align_val_t alignment{4096};
+    size_t size_;
+    uint16_t* pixels_;
+};

@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
-#include <vector>
 
 #include "blur/Blur.h"
 #include "engine/Engine.h"
@@ -37,7 +36,7 @@ void BenchFloor(benchmark::State& state, int width, int height) {
         state.SkipWithError("no memory for the field");
         return;
     }
-    std::vector<uint16_t> surface = BenchSurface();
+    BenchSurface surface;
     uint32_t key = 0;
     benchmark::DoNotOptimize(key);  // unknown to the compiler: the write-back stays
     for (auto _ : state) {
@@ -53,7 +52,7 @@ void BenchBlur(benchmark::State& state, BlurPath path, int width, int height) {
         state.SkipWithError("no memory for the field");
         return;
     }
-    std::vector<uint16_t> surface = BenchSurface();
+    BenchSurface surface;
     const BlurFunction blur = BlurFunctionFor(path);
     uint32_t intervals = 1;
     for (auto _ : state) {
@@ -80,7 +79,7 @@ void BenchFrame(benchmark::State& state, int width, int height) {
         return;
     }
     SeedRandom(2024);
-    std::vector<uint16_t> surface = BenchSurface();
+    BenchSurface surface;
     const int target = 2000;
     // A few seconds of show first, so the field holds trails and glow.
     for (int i = 0; i < 120; ++i) {
