@@ -182,8 +182,9 @@ TEST_F(HeatLineTest, EveryVisibleRowStartsOnAWholePieceOfTheWidePaths) {
         EXPECT_EQ(CountNonZero(), 0) << size.first;
         const uint32_t* first = HeatField + fieldBorder * fieldWidth + fieldBorder;
         EXPECT_EQ(reinterpret_cast<uintptr_t>(first) % 64, 0u) << size.first;
-        if (size.first % 8 == 0)
+        if (size.first % 8 == 0) {
             EXPECT_EQ(reinterpret_cast<uintptr_t>(first + (screenHeight - 1) * fieldWidth) % 32, 0u);
+        }
     }
 }
 
