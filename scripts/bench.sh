@@ -92,6 +92,15 @@ for round in $(seq 1 "$ROUNDS"); do
     done
     echo "  round $round done"
 done
+# Wine's 32-bit loader is a 32-bit Linux program. Where the kernel hands
+# those to an emulator (a binfmt_misc entry for i386, e.g. qemu-user's), the
+# 32-bit figures time the emulator, not the build.
+for entry in /proc/sys/fs/binfmt_misc/qemu-i386 /proc/sys/fs/binfmt_misc/i386; do
+    if [ -r "$entry" ] && head -n 1 "$entry" | grep -qx enabled; then
+        echo "  NOTE: 32-bit programs run under $(sed -n 's/^interpreter //p' "$entry") here;"
+        echo "        the win32 figures below measure that emulator, not the processor"
+    fi
+done
 if [ $win32_ok = 0 ]; then
     echo "  the 32-bit build could not be run under Wine here; its output:"
     sed 's/^/    /' "$OUT/wine-stderr.txt" | head -n 5
