@@ -65,8 +65,10 @@ awk '
 # A prefix of its own for the 32-bit report: a console program needs nothing
 # of the shared one, and its own wine server cannot be stopped by other Wine
 # runs finishing.
+# Bounded in time: a prefix being made by a Wine that cannot start its
+# 32-bit half can wait for ever.
 run_win32() {
-    WINEPREFIX="${BENCH_WINEPREFIX:-$ROOT/build/wineprefix-bench}" \
+    WINEPREFIX="${BENCH_WINEPREFIX:-$ROOT/build/wineprefix-bench}" timeout "${WINE_TIMEOUT:-900}" \
         bash scripts/wine-run.sh "$WIN32DIR/glimmerax_timing.exe" 2>"$OUT/wine-stderr.txt" | tr -d '\r'
 }
 run_native() { "$NATIVE/glimmerax_timing"; }
@@ -75,6 +77,9 @@ echo
 echo "== self-timing reports, $ROUNDS rounds, native and 32-bit Windows under Wine in turn"
 rm -f "$OUT"/timing-native-*.txt "$OUT"/timing-win32-*.txt
 win32_ok=1
+# Wine's 32-bit loader must start at all (a kernel without 32-bit support
+# and no emulator for it cannot).
+if ! wine --version >"$OUT/wine-stderr.txt" 2>&1; then win32_ok=0; fi
 for round in $(seq 1 "$ROUNDS"); do
     # Which build goes first alternates, so neither always meets the other's
     # after-effects (or a change in the machine's load) first.
