@@ -12,6 +12,7 @@
 #include "framework/Afx_win.h"
 #include "framework/Guards_win.h"
 #include "platform/Platform.h"
+#include "runmode/Covers_win.h"
 #include "runmode/Frame.h"
 #include "runmode/FrameLogic.h"
 #include "runmode/Overlay_win.h"
@@ -138,6 +139,10 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             return 0;
         }
         return DefWindowProcA(window, message, wParam, lParam);
+    case WM_DISPLAYCHANGE:
+        // The other monitors move beside a primary of another size.
+        UpdateCovers();
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_DESTROY:
         // Destroyed by someone other than ShutdownSaver: the window is going
         // already, so only the rest of the shutdown is left to do.
@@ -153,6 +158,8 @@ void ShutdownSaver() {
     if (shutDown) return;
     shutDown = 1;
     saverReady = 0;
+    // Before the display mode goes back, which happens at the process's end.
+    HideCovers();
     CloseLogFile();
     ReleaseEngine();
     ReleaseMidLine();
@@ -196,6 +203,8 @@ int RunSaverAlone() {
         return 0;
     }
     presentationRect = PresentationRect(saverWindow);
+    // Read after the mode change, which moves the other monitors.
+    ShowCovers(AfxGetInstanceHandle(), saverWindow, ShutdownSaver);
     ThePlatform().StartTimer(spawnerTimerId, 1000);
     ResetMidMessage();
     topColour = Settings.TopFont.Color != 0 ? Settings.TopFont.Color : RandomColour(-1, -1, -1);
