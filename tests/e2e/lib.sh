@@ -14,6 +14,8 @@ E2E_PASSES=0
 E2E_DESKTOP="Glimmerax"
 SAVER_PID=""
 
+# e2e_begin NAME [two-monitors]: the second form runs on a real X server
+# with two monitors (e2e_start_two_monitors) instead of Xvfb.
 e2e_begin() {
     local name="$1"
     E2E_DIR="$E2E_BUILD/e2e/$name"
@@ -21,13 +23,67 @@ e2e_begin() {
     mkdir -p "$E2E_DIR"
     cp "$E2E_SCR_SOURCE" "$E2E_DIR/Glimmerax.scr"
     glimmerax_prepare_prefix || exit 1
-    glimmerax_start_xvfb 1280x1024x24 || exit 1
     trap e2e_end EXIT
+    if [ "${2:-}" = two-monitors ]; then
+        e2e_start_two_monitors || exit 1
+    else
+        glimmerax_start_xvfb 1280x1024x24 || exit 1
+    fi
 }
 
 e2e_end() {
     e2e_kill_all
     glimmerax_stop_xvfb
+    e2e_stop_two_monitors
+}
+
+# Xorg on the dummy driver's two outputs (tests/e2e/two-monitors.conf):
+# DUMMY0 1280x1024 at (0,0), the primary, and DUMMY1 1024x768 at its right.
+# It needs root and the packages scripts/setup.sh installs; it is stopped by
+# its process id. Sets DISPLAY and XORG_PID.
+XORG_PID=""
+e2e_start_two_monitors() {
+    local n
+    for n in $(seq 150 199); do
+        [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
+        Xorg ":$n" -config "$E2E_ROOT/tests/e2e/two-monitors.conf" -noreset -nolisten tcp \
+            -logfile "$E2E_DIR/xorg.log" -novtswitch -sharevts >"$E2E_DIR/xorg.out" 2>&1 &
+        XORG_PID=$!
+        export DISPLAY=":$n"
+        if e2e_poll 20 two_monitors_up; then return 0; fi
+        e2e_stop_two_monitors
+        # Another server may have taken the number meanwhile: try the next.
+        grep -q 'Server is already active' "$E2E_DIR/xorg.out" 2>/dev/null && continue
+        break
+    done
+    echo "xorg: no two-monitor X server (tail of $E2E_DIR/xorg.out):" >&2
+    tail -n 5 "$E2E_DIR/xorg.out" >&2
+    return 1
+}
+two_monitors_up() {
+    kill -0 "$XORG_PID" 2>/dev/null && [ "$(xrandr --listmonitors 2>/dev/null | head -n 1)" = "Monitors: 2" ]
+}
+
+e2e_stop_two_monitors() {
+    if [ -n "${XORG_PID:-}" ]; then
+        kill "$XORG_PID" 2>/dev/null || true
+        wait "$XORG_PID" 2>/dev/null || true
+        XORG_PID=""
+    fi
+}
+
+# "L T R B" (right and bottom exclusive) of an output as XRandR lists it now.
+monitor_rect() {
+    xrandr --listmonitors 2>/dev/null | awk -v name="$1" '$NF == name {
+        g = $3; gsub(/\/[0-9]+/, "", g); split(g, p, /[x+]/)
+        print p[3], p[4], p[3] + p[1], p[4] + p[2] }'
+}
+monitor_layout() { xrandr --listmonitors 2>/dev/null | tail -n +2 | awk '{ print $NF, $3 }' | tr '\n' ' '; }
+
+# The mean grey (0 black to 1 white) of a rectangle "L T R B" of a picture.
+mean_grey() {
+    set -- "$1" $2
+    convert "$1" -crop "$(($4 - $2))x$(($5 - $3))+$2+$3" +repage -colorspace Gray -format '%[fx:mean]' info: | awk '{ printf "%.2f\n", $1 }'
 }
 
 e2e_kill_all() {

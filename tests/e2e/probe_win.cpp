@@ -24,8 +24,12 @@
 //                                     when copy I ends with code N, MS after
 //                                     its start; last "max W", the most
 //                                     run-mode windows seen at once (every
-//                                     5 ms). Started from inside the desktop,
-//                                     so that nothing else starts there while
+//                                     5 ms). Also as they change: "saver L T
+//                                     R B" of the run-mode window, "covers N
+//                                     L T R B ..." of the cover windows and
+//                                     "active CLASS" of the active window.
+//                                     Started from inside the desktop, so
+//                                     that nothing else starts there while
 //                                     a saver runs.
 //   probe OUT record ARG           -> appends "ARG SHOW" to OUT, SHOW being
 //                                     the show command it was started with
@@ -169,6 +173,49 @@ HANDLE Start(int argc, char** argv, int first) {
     return process.hProcess;
 }
 
+std::string RectText(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    char text[64];
+    std::snprintf(text, sizeof text, " %ld %ld %ld %ld", rect.left, rect.top, rect.right, rect.bottom);
+    return text;
+}
+
+BOOL CALLBACK AddCover(HWND window, LPARAM param) {
+    wchar_t cls[64] = {};
+    GetClassNameW(window, cls, 64);
+    if (lstrcmpW(cls, L"GlimmeraxCover") == 0 && IsWindowVisible(window)) {
+        auto* covers = reinterpret_cast<std::pair<int, std::string>*>(param);
+        ++covers->first;
+        covers->second += RectText(window);
+    }
+    return TRUE;
+}
+
+// Writes what a run shows when it differs from what was last written.
+struct RunWatch {
+    std::string saver, covers, active;
+
+    void Look(FILE* out) {
+        HWND window = FindWindowW(L"rippleful", L"Particle");
+        Report(out, saver, window != nullptr ? "saver" + RectText(window) : std::string());
+        std::pair<int, std::string> found(0, std::string());
+        EnumWindows(AddCover, reinterpret_cast<LPARAM>(&found));
+        Report(out, covers, "covers " + std::to_string(found.first) + found.second);
+        wchar_t cls[64] = {};
+        HWND foreground = GetForegroundWindow();
+        if (foreground != nullptr) GetClassNameW(foreground, cls, 64);
+        Report(out, active, "active " + (foreground != nullptr ? ToUtf8(cls) : std::string("none")));
+    }
+    static void Report(FILE* out, std::string& last, const std::string& now) {
+        if (now == last) return;
+        last = now;
+        if (now.empty()) return;
+        std::fprintf(out, "%s\n", now.c_str());
+        std::fflush(out);
+    }
+};
+
 int RunModeWindows() {
     WindowCount search{L"rippleful", L"Particle", 0};
     EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&search));
@@ -184,6 +231,7 @@ void Runs(FILE* out, int argc, char** argv) {
     DWORD started[8] = {};
     int running = 0, launched = 0, most = 0;
     bool windowSeen = false;
+    RunWatch watch;
     while (launched < count || running > 0) {
         // The next copy: at once, or once the first has set itself up.
         bool firstReady = windowSeen && GetSystemMetrics(SM_CXSCREEN) != firstScreen;
@@ -201,6 +249,7 @@ void Runs(FILE* out, int argc, char** argv) {
             continue;
         }
         Sleep(5);
+        watch.Look(out);
         int windows = RunModeWindows();
         if (windows > most) most = windows;
         if (windows > 0 && !windowSeen) {

@@ -32,6 +32,9 @@ if e2e_run_at 1280 1024 /s; then
         "found 0 0 "*" visible") ok "the window covers the screen from (0,0): $probe" ;;
         *) fail "unexpected window: $probe" ;;
     esac
+    # One monitor: nothing to cover.
+    probe="$(probe_desktop window GlimmeraxCover '*')"
+    [ "$probe" = none ] && ok "one monitor: no cover window" || fail "one monitor, yet a cover: $probe"
 else
     fail "Resolution 3: desktop is $(desktop_size)"
 fi
