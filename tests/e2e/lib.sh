@@ -80,10 +80,13 @@ monitor_rect() {
 }
 monitor_layout() { xrandr --listmonitors 2>/dev/null | tail -n +2 | awk '{ print $NF, $3 }' | tr '\n' ' '; }
 
-# The mean grey (0 black to 1 white) of a rectangle "L T R B" of a picture.
-mean_grey() {
-    set -- "$1" $2
-    convert "$1" -crop "$(($4 - $2))x$(($5 - $3))+$2+$3" +repage -colorspace Gray -format '%[fx:mean]' info: | awk '{ printf "%.2f\n", $1 }'
+# The mean grey (0 black to 1 white) of a rectangle "L T R B" of a picture,
+# to two places; grey_of maxima ... gives its brightest pixel instead.
+mean_grey() { grey_of mean "$@"; }
+grey_of() {
+    set -- "$1" "$2" $3
+    convert "$2" -crop "$(($5 - $3))x$(($6 - $4))+$3+$4" +repage -colorspace Gray -format "%[fx:$1]" info: |
+        awk '{ printf "%.2f\n", $1 }'
 }
 
 e2e_kill_all() {

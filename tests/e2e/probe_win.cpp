@@ -27,7 +27,9 @@
 //                                     5 ms). Also as they change: "saver L T
 //                                     R B" of the run-mode window, "covers N
 //                                     L T R B ..." of the cover windows and
-//                                     "active CLASS" of the active window.
+//                                     "active CLASS" of the active window;
+//                                     at the end "left N", the run-mode and
+//                                     cover windows still there.
 //                                     Started from inside the desktop, so
 //                                     that nothing else starts there while
 //                                     a saver runs.
@@ -184,7 +186,7 @@ std::string RectText(HWND window) {
 BOOL CALLBACK AddCover(HWND window, LPARAM param) {
     wchar_t cls[64] = {};
     GetClassNameW(window, cls, 64);
-    if (lstrcmpW(cls, L"GlimmeraxCover") == 0 && IsWindowVisible(window)) {
+    if (lstrcmpW(cls, L"GlimmeraxCover") == 0) {
         auto* covers = reinterpret_cast<std::pair<int, std::string>*>(param);
         ++covers->first;
         covers->second += RectText(window);
@@ -269,6 +271,10 @@ void Runs(FILE* out, int argc, char** argv) {
             --running;
         }
     }
+    // Once every copy has ended: the run-mode and cover windows still there.
+    std::pair<int, std::string> covers(0, std::string());
+    EnumWindows(AddCover, reinterpret_cast<LPARAM>(&covers));
+    std::fprintf(out, "left %d\n", RunModeWindows() + covers.first);
     std::fprintf(out, "max %d\n", most);
 }
 
