@@ -3,6 +3,7 @@
 #include <ddraw.h>
 
 #include "engine/Geometry.h"
+#include "framework/SystemDlls_win.h"
 #include "runmode/Saver_win.h"
 
 HWND saverWindow = nullptr;
@@ -40,8 +41,16 @@ int CreateSaverWindow(HINSTANCE instance) {
     return 1;
 }
 
+DirectDrawCreateExFn LoadDirectDraw() {
+    return SystemFunction<DirectDrawCreateExFn>(L"ddraw.dll", "DirectDrawCreateEx");
+}
+
 int InitDirectDraw(HWND window) {
-    if (FAILED(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7,
+    // DirectDraw from the system folder: never a ddraw.dll lying beside the
+    // saver. Without it there is no DirectDraw to set up.
+    DirectDrawCreateExFn directDrawCreateEx = LoadDirectDraw();
+    if (directDrawCreateEx == nullptr) return 0;
+    if (FAILED(directDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7,
                                   nullptr)))
         return 0;
     if (FAILED(directDraw->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE))) return 0;
