@@ -20,19 +20,29 @@ FARPROC Kernel32Proc(const char* name) {
 
 bool searchFlagsKnown = false;
 
+// Loaded later by the system's own libraries, by bare name, for the dialogs'
+// themed drawing, through a search that the limits above do not reach
+// everywhere (Wine makes it from the program's folder whatever they say).
+// Loaded here from the system folder first, the name is already taken when
+// it is asked for, and no search happens.
+const wchar_t* const kTakenEarly[] = {L"msimg32.dll"};
+
 }  // namespace
 
 int RestrictDllSearchToSystem() {
+    int limited = 0;
     auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
         reinterpret_cast<void (*)()>(Kernel32Proc("SetDefaultDllDirectories")));
     if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         searchFlagsKnown = true;
-        return 1;
+        limited = 1;
+    } else {
+        // Without it the program's folder is still searched first for the
+        // system's own loads; LoadSystemDll never searches at all.
+        SetDllDirectoryW(L"");
     }
-    // Without it the program's folder is still searched first for the
-    // system's own loads; LoadSystemDll never searches at all.
-    SetDllDirectoryW(L"");
-    return 0;
+    for (const wchar_t* name : kTakenEarly) LoadSystemDll(name);
+    return limited;
 }
 
 HMODULE LoadSystemDll(const wchar_t* name) {

@@ -10,7 +10,9 @@
 // when the first window is made), to the system folder:
 // SetDefaultDllDirectories where Windows has it (Windows 8, or 7 with
 // KB2533623), else SetDllDirectoryW(L""), which at least takes the current
-// folder out of the order. Call it first thing, before any window.
+// folder out of the order; and loads the DLLs the system's libraries ask for
+// by bare name later (msimg32) from the system folder at once. Call it first
+// thing, before anything uses the display.
 // Returns 1 when the search is limited to the system folder, 0 when only
 // the fallback could be applied.
 int RestrictDllSearchToSystem();

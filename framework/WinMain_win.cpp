@@ -2,9 +2,15 @@
 #include "framework/Afx_win.h"
 #include "framework/SystemDlls_win.h"
 
+namespace {
+
+// Before everything else the program runs, global objects' constructors
+// included: none may make Windows load a DLL of its own (uxtheme comes with
+// the first use of the display) from the saver's folder.
+__attribute__((constructor(101))) void LimitDllSearchFirst() { RestrictDllSearchToSystem(); }
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
-    // Before any window or dialog makes Windows load a DLL of its own
-    // (uxtheme, comdlg32's helpers): none may come from the saver's folder.
-    RestrictDllSearchToSystem();
     return AfxWinMain(instance, previous, commandLine, showCommand);
 }

@@ -11,7 +11,10 @@ IDirectDraw7* directDraw = nullptr;
 IDirectDrawSurface7* primarySurface = nullptr;
 IDirectDrawSurface7* backSurface = nullptr;
 
-static_assert(sizeof(DDSURFACEDESC2) == 124, "the surface description the driver expects");
+// The record sizes of the 32-bit saver; its 64-bit test twin has wider
+// pointers in the surface description.
+static_assert(sizeof(void*) != 4 || sizeof(DDSURFACEDESC2) == 124,
+              "the surface description the driver expects");
 static_assert(sizeof(DDPIXELFORMAT) == 32, "the pixel format record the driver expects");
 
 int CreateSaverWindow(HINSTANCE instance) {

@@ -15,16 +15,19 @@ trap 'unlock_drive_c; e2e_end' EXIT
 #    other name would be looked for beside the saver first.
 KNOWN_DLLS="advapi32 comdlg32 gdi32 imagehlp imm32 kernel32 msctf msvcrt normaliz nsi ntdll ole32
             oleaut32 psapi rpcrt4 sechost setupapi shell32 shlwapi user32 wldap32 ws2_32"
-imports="$(i686-w64-mingw32-objdump -p "$E2E_DIR/Glimmerax.scr" | awk '/DLL Name:/ { print tolower($3) }')"
-unknown=""
-for dll in $imports; do
-    echo " $KNOWN_DLLS " | tr -s ' \n' ' ' | grep -q " ${dll%.dll} " || unknown="$unknown $dll"
+# The release's saver, and the build under test when that is its 64-bit twin.
+for scr in $(printf '%s\n' "${GLIMMERAX_PRODUCT:-$E2E_SCR_SOURCE}" "$E2E_SCR_SOURCE" | sort -u); do
+    imports="$(objdump -p "$scr" 2>/dev/null | awk '/DLL Name:/ { print tolower($3) }')"
+    unknown=""
+    for dll in $imports; do
+        echo " $KNOWN_DLLS " | tr -s ' \n' ' ' | grep -q " ${dll%.dll} " || unknown="$unknown $dll"
+    done
+    if [ -n "$imports" ] && [ -z "$unknown" ]; then
+        ok "$(objdump -f "$scr" | awk '/file format/ { print $NF }') imports only known DLLs:" $imports
+    else
+        fail "$scr imports DLLs Windows looks for beside it:${unknown:- (no import table read)}"
+    fi
 done
-if [ -n "$imports" ] && [ -z "$unknown" ]; then
-    ok "imports only known DLLs:" $imports
-else
-    fail "imports DLLs Windows looks for beside the saver:${unknown:- (no import table read)}"
-fi
 
 # 2. Run mode on a C:\ that takes no new file: no box, fireworks, a key ends it.
 e2e_ini "Resolution=0" "Fps=30"
@@ -71,13 +74,14 @@ for route in close destroy; do
 done
 e2e_kill_all
 
-# 4. DLLs planted beside the saver under the names of system DLLs it or the
-#    system loads for it are never loaded into it, in any mode. Wine's own
-#    built-in libraries also follow an override for the DLLs they pull in
-#    while the process is made (version.dll, say), where Windows takes them
-#    from the system folder as dependencies of its known DLLs: those are left
-#    out.
-PLANTED="ddraw winmm msacm32 uxtheme dwmapi msimg32"
+# 4. DLLs planted beside the saver under the names of DLLs that it, or the
+#    system's libraries for it, load after it starts (WINEDEBUG=+loaddll in
+#    each mode) are never loaded into it, in any mode. Left out: the DLLs
+#    Wine's built-in libraries pull in while the process is created, before
+#    any code of the saver runs (version, zlib1, compstui, winspool.drv and
+#    uxtheme, which Wine's user32 loads then), where Windows takes the
+#    dependencies of its known DLLs from the system folder.
+PLANTED="ddraw winmm msacm32 dwmapi msimg32 opengl32 wined3d"
 PLANT_LOG="$E2E_DIR/planted.log"
 for name in $PLANTED; do cp "$GLIMMERAX_PLANT" "$E2E_DIR/$name.dll"; done
 rm -f "$PLANT_LOG"
@@ -120,6 +124,10 @@ else
 fi
 e2e_kill_all
 
+# The planted DLL does report a load: rundll32 loads one by its path.
+wine rundll32 "$(winepath -w "$E2E_DIR/ddraw.dll")",Nothing >/dev/null 2>&1
+grep -qi 'rundll32' "$PLANT_LOG" 2>/dev/null && ok "a planted DLL reports its loads" \
+    || fail "a planted DLL loaded by rundll32 reported nothing"
 loaded="$(tr -d '\r' <"$PLANT_LOG" 2>/dev/null | grep -i 'Glimmerax\.scr' | awk '{ print $NF }' | sort -u | tr '\n' ' ')"
 if [ -z "$loaded" ]; then
     ok "planted DLLs ($PLANTED): none loaded into the saver"
