@@ -11,6 +11,7 @@
 #include "engine/Random.h"
 #include "framework/Afx_win.h"
 #include "framework/Guards_win.h"
+#include "framework/SystemDlls_win.h"
 #include "platform/Platform.h"
 #include "runmode/Covers_win.h"
 #include "runmode/Frame.h"
@@ -38,7 +39,9 @@ uint32_t topColour = 0;
 PulseColour pulseColour = {0, 1};
 char topLine[256];
 
-unsigned MillisecondClock() { return timeGetTime(); }
+// The multimedia clock, taken from the system folder's winmm.dll at set-up.
+MillisecondClockFn clockSource = nullptr;
+unsigned MillisecondClock() { return clockSource(); }
 
 // The platform of run mode: the window's timers, GDI text on the back
 // buffer, and the back buffer's lock.
@@ -97,6 +100,10 @@ void Present() {
 }
 
 }  // namespace
+
+MillisecondClockFn LoadMillisecondClock() {
+    return SystemFunction<MillisecondClockFn>(L"winmm.dll", "timeGetTime");
+}
 
 int OpenLogFile(const char* path) {
     logFile = std::fopen(path, "at+");
@@ -183,8 +190,11 @@ namespace {
 int RunSaverAlone() {
     BeginRunMode();
     ShowCursor(FALSE);
-    if (!OpenLogFile("c:\\log.txt"))
-        MessageBoxW(nullptr, L"打开文件失败！！！", L"Error", MB_OK);
+    // Nothing is ever written to the log, so a log that cannot be opened
+    // loses nothing: on most PCs a standard user may not create files in the
+    // root of C:, and a message there would stop every start of the saver
+    // behind a hidden pointer.
+    OpenLogFile("c:\\log.txt");
     if (!InitEngine()) {
         // Without the heat field there is nothing to show.
         CloseLogFile();
@@ -197,7 +207,10 @@ int RunSaverAlone() {
         return 0;
     }
     ThePlatform().StartTimer(midStartTimerId, 1000);
-    if (!InitDirectDraw(saverWindow)) {
+    clockSource = LoadMillisecondClock();
+    if (clockSource == nullptr || !InitDirectDraw(saverWindow)) {
+        // The pointer was hidden for the fireworks; the user has to find OK.
+        ShowCursor(TRUE);
         MessageBoxW(saverWindow, L"初始化DirectDraw过程中出错！", L"Error", MB_OK);
         ShutdownSaver();
         return 0;
@@ -209,7 +222,7 @@ int RunSaverAlone() {
     ResetMidMessage();
     topColour = Settings.TopFont.Color != 0 ? Settings.TopFont.Color : RandomColour(-1, -1, -1);
     frameInterval = FrameIntervalFor(Settings.Fps);
-    lastFrameTime = timeGetTime();
+    lastFrameTime = MillisecondClock();
     pulseColour.Start(frameInterval);
     saverReady = 1;
 

@@ -5,6 +5,7 @@ set -euo pipefail
 
 need_pkgs=(cmake make g++ libgtest-dev googletest libbenchmark-dev
            g++-mingw-w64-i686 g++-mingw-w64-i686-posix mingw-w64-i686-dev
+           g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
            wine wine32:i386 wine64 xvfb xdotool imagemagick
            fonts-wqy-zenhei fonts-arphic-uming zip python3 locales x11-utils procps
            # A real X server with two monitors (the dummy driver's two outputs)

@@ -4,7 +4,7 @@
 set -u
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 native="$ROOT/build/native/ctest.log"
-win="$ROOT/build/win32/ctest.log"
+win="$ROOT/build/$(bash "$ROOT/scripts/wine-arch.sh")/ctest.log"
 passed=0
 failed=0
 if [ -f "$native" ]; then
@@ -23,7 +23,7 @@ if [ -f "$win" ]; then
     ep=$(sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\1/p' "$win" | awk '{ s += $1 } END { print s + 0 }')
     ef=$(sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\2/p' "$win" | awk '{ s += $1 } END { print s + 0 }')
     rm -f "$stripped"
-    echo "win32 unit tests under Wine: ${wp:-0} passed, ${wf:-0} failed"
+    echo "Windows unit tests under Wine ($(bash "$ROOT/scripts/wine-arch.sh")): ${wp:-0} passed, ${wf:-0} failed"
     echo "end-to-end checks under Wine: ${ep:-0} passed, ${ef:-0} failed"
     passed=$((passed + ${wp:-0} + ${ep:-0}))
     failed=$((failed + ${wf:-0} + ${ef:-0}))

@@ -19,6 +19,7 @@ SAVER_PID=""
 e2e_begin() {
     local name="$1"
     E2E_DIR="$E2E_BUILD/e2e/$name"
+    RUNS="$E2E_DIR/runs.txt"
     rm -rf "$E2E_DIR"
     mkdir -p "$E2E_DIR"
     cp "$E2E_SCR_SOURCE" "$E2E_DIR/Glimmerax.scr"
@@ -274,4 +275,75 @@ screenshot_desktop() {
     local window
     window="$(desktop_window)"
     [ -n "$window" ] && import -window "$window" "$1" 2>/dev/null
+}
+
+# Run mode started from inside the desktop by the probe ("runs"), which
+# reports its windows and exit codes in $RUNS: starting anything else in the
+# desktop while a saver runs (such as a probe through explorer) can take the
+# activation, and would end the saver as any other program does.
+
+# Starts N copies of run mode, GAP "now" or "window": start_runs N GAP. As
+# in e2e_run_at, a desktop that applies its own first size after the saver's
+# mode change gets one more start.
+start_runs() {
+    local attempt
+    for attempt in 1 2; do
+        [ -n "$(desktop_window)" ] || e2e_new_desktop 1024x768 || return 1
+        rm -f "$RUNS"
+        (cd "$E2E_DIR" && exec wine explorer "/desktop=$E2E_DESKTOP" "$E2E_PROBE" "$RUNS" runs "$1" "$2" \
+            "$E2E_DIR/Glimmerax.scr" /s >>"$E2E_DIR/wine.log" 2>&1) &
+        if e2e_poll 30 reported '^window$' && e2e_poll 30 desktop_size_is 640 480; then return 0; fi
+        [ "$attempt" = 2 ] && return 1
+        echo "note: desktop $(desktop_size) after starting run mode; starting once more" >&2
+        e2e_kill_all
+    done
+}
+reported() { grep -q "$1" "$RUNS" 2>/dev/null; }
+# "CODE MS" of copy I once it has ended.
+exit_of() { awk -v i="$1" '$1 == "exit" && $2 == i { print $3, $4 }' "$RUNS" 2>/dev/null; }
+ended() { [ -n "$(exit_of "$1")" ]; }
+running() { ! ended "$1"; }
+
+# Passes when copy I has ended with code 0 within MS ms of its start:
+# expect_quick_exit I MS WHAT.
+expect_quick_exit() {
+    e2e_poll 10 ended "$1"
+    local result
+    result="$(exit_of "$1")"
+    set -- "$1" "$2" "$3" ${result:-none -}
+    if [ "$4" = 0 ] && [ "$5" -le "$2" ]; then
+        ok "$3: ended with exit code 0 after $5 ms"
+    else
+        fail "$3: exit code $4 after $5 ms (at most $2 ms asked)"
+    fi
+}
+
+# Ends copy I as a user would and checks its exit code: end_with_key I WHAT.
+end_with_key() {
+    if ! running "$1"; then
+        fail "$2: ended before the key ('$(exit_of "$1")')"
+        return
+    fi
+    focus_desktop
+    xdotool mousemove --window "$(desktop_window)" 300 200
+    local attempt
+    for attempt in 1 2 3; do
+        xdotool key --clearmodifiers space
+        e2e_poll 3 ended "$1" && break
+    done
+    [ "$(exit_of "$1" | cut -d' ' -f1)" = 0 ] && ok "$2: a key then ends it with exit code 0" \
+        || fail "$2: after a key: '$(exit_of "$1")'"
+}
+
+# Presses a key in a window until it closes: a key sent while a loaded
+# machine is still filling the window in can be lost.
+press_until_gone() {
+    local attempt window
+    for attempt in 1 2 3 4 5; do
+        window="$(window_named "$1")"
+        [ -n "$window" ] || return 0
+        press_in "$window" "$2"
+        e2e_poll 8 no_window_named "$1" && return 0
+    done
+    return 1
 }
