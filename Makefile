@@ -8,7 +8,7 @@ WIN64DIR  := build/win64
 JOBS      ?= 2
 ARGS      ?=
 
-.PHONY: all dist setup soak configure-win32 configure-win64 configure-native run test test-native \
+.PHONY: all dist setup soak stress configure-win32 configure-win64 configure-native run test test-native \
 	test-windows test-win32 test-win64 wintests bench clean
 
 # The Wine of this machine: win32 runs the product itself; win64, where the
@@ -43,9 +43,10 @@ run: all
 		cmake --build $(WIN64DIR) --target Glimmerax -j$(JOBS); fi
 	@bash scripts/run.sh $(ARGS)
 
+# Everything, overlapped where it can be (scripts/test-all.sh); the counts
+# and the time of each phase at the end.
 test: setup
-	@$(MAKE) --no-print-directory test-native test-windows
-	@bash scripts/test-summary.sh
+	@bash scripts/test-all.sh
 
 # The product is always built; its Windows tests run under the Wine this
 # machine has.
@@ -80,6 +81,15 @@ bench: setup
 soak: all configure-win32
 	cmake --build $(WIN32DIR) --target glimmerax_probe -j$(JOBS)
 	@bash scripts/soak.sh
+
+# Not part of `make test`: the repeated end-to-end checks at length (80
+# starts of run mode watched 5 s each, 60 kills during OK).
+stress: setup configure-win32
+	@if [ "$(WINE_ARCH)" = win64 ]; then $(MAKE) --no-print-directory configure-win64 && \
+		cmake --build $(WIN32DIR) -j$(JOBS) --target Glimmerax; fi
+	cmake --build build/$(WINE_ARCH) -j$(JOBS) --target all
+	cd build/$(WINE_ARCH) && RUN_ALONE_STARTS=80 RUN_ALONE_WATCH=5 SAVE_KILLS=60 \
+		ctest -V -j2 -R 'e2e_(run_alone|save)_test' --timeout 3600
 
 clean:
 	rm -rf build/native build/win32 build/win64 build/bench build/bench-win32 dist out

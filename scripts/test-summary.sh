@@ -28,4 +28,15 @@ if [ -f "$win" ]; then
     passed=$((passed + ${wp:-0} + ${ep:-0}))
     failed=$((failed + ${wf:-0} + ${ef:-0}))
 fi
+# Where the time went: each phase of make test, then each Windows test.
+phases="$ROOT/build/test-logs/phases.txt"
+if [ -s "$phases" ]; then
+    echo "time of each phase (s; the builds and the prefix overlap, and so do the two test runs):"
+    awk '{ printf "  %-14s %4d\n", $1, $2 }' "$phases"
+fi
+if [ -f "$ROOT/build/$(bash "$ROOT/scripts/wine-arch.sh")/ctest.log" ]; then
+    echo "Windows tests (s):"
+    sed -E 's/^[0-9]+: //' "$ROOT/build/$(bash "$ROOT/scripts/wine-arch.sh")/ctest.log" |
+        awk '/Test +#[0-9]+: / { for (i = 1; i <= NF; ++i) if ($i == "sec") printf "  %-28s %7s %s\n", $4, $(i-1), $(i-2) }'
+fi
 echo "Total: $passed passed, $failed failed"

@@ -36,7 +36,32 @@ export FONTCONFIG_FILE="$WINEPREFIX/fonts.conf"
 #    from its bitmaps; the System font stays WenQuanYi.
 GLIMMERAX_PREFIX_VERSION=2
 
+# Prepares the prefix once; tests started side by side wait for the first.
 glimmerax_prepare_prefix() {
+    local marker="$WINEPREFIX/.glimmerax-ready"
+    if [ "$(cat "$marker" 2>/dev/null)" = "$GLIMMERAX_PREFIX_VERSION" ]; then return 0; fi
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+        flock 9
+        glimmerax_prepare_prefix_locked
+    ) 9>"$WINEPREFIX.lock"
+}
+
+# Copies the prepared prefix to DIR and works there from now on: each test
+# has a prefix, a Wine server and a font cache of its own, so tests can run
+# side by side, and none changes the prefix the next one starts from.
+glimmerax_private_prefix() {
+    local dir="$1"
+    glimmerax_prepare_prefix || return 1
+    rm -rf "$dir"
+    mkdir -p "$(dirname "$dir")"
+    cp -a "$WINEPREFIX" "$dir" || return 1
+    sed -i "s|<cachedir>.*</cachedir>|<cachedir>$dir/fontconfig</cachedir>|" "$dir/fonts.conf"
+    export WINEPREFIX="$dir"
+    export FONTCONFIG_FILE="$WINEPREFIX/fonts.conf"
+}
+
+glimmerax_prepare_prefix_locked() {
     local marker="$WINEPREFIX/.glimmerax-ready"
     if [ "$(cat "$marker" 2>/dev/null)" = "$GLIMMERAX_PREFIX_VERSION" ]; then return 0; fi
     echo "wine: preparing the prefix at $WINEPREFIX" >&2
