@@ -1,6 +1,7 @@
 // Start-up: the settings, then one of the three modes.
 #include "app/SaverApp_win.h"
 
+#include "app/Preview_win.h"
 #include "app/Switch.h"
 #include "engine/Random.h"
 #include "runmode/Saver_win.h"
@@ -10,6 +11,11 @@
 const char* FirstArgument() {
     if (__argc < 2 || __argv == nullptr) return nullptr;
     return __argv[1];
+}
+
+const char* SecondArgument() {
+    if (__argc < 3 || __argv == nullptr) return nullptr;
+    return __argv[2];
 }
 
 CSSApp::CSSApp() : CWinApp(nullptr) {
@@ -53,8 +59,16 @@ int CRocketSaverApp::Configure() {
     return 0;
 }
 
-// The host's preview window is not drawn on; the process idles in the
-// message loop until the host ends it.
-int CRocketSaverApp::Preview() { return 1; }
+// Nothing of the fireworks is drawn in the host's preview window. When the
+// host names a window, an empty child goes into it, and preview ends with
+// that child: the settings close it when they are done with the preview.
+// Without a window the process idles in the message loop until it is ended.
+int CRocketSaverApp::Preview() {
+    unsigned long handle = SwitchWindowHandle(FirstArgument(), SecondArgument());
+    HWND parent = reinterpret_cast<HWND>(static_cast<UINT_PTR>(handle));
+    if (handle == 0 || !IsWindow(parent)) return 1;
+    // A preview the host could never stop would outlive it: end at once.
+    return CreatePreviewWindow(parent, AfxGetInstanceHandle()) != nullptr ? 1 : 0;
+}
 
 int CRocketSaverApp::RunSaver() { return ::RunSaver(); }

@@ -28,5 +28,6 @@ public:
     int RunSaver() override;
 };
 
-// The first command-line argument, or null when there is none.
+// The first and second command-line arguments, or null when absent.
 const char* FirstArgument();
+const char* SecondArgument();

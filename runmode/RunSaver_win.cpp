@@ -11,7 +11,9 @@
 #include "engine/Random.h"
 #include "framework/Afx_win.h"
 #include "framework/Guards_win.h"
+#include "framework/SystemDlls_win.h"
 #include "platform/Platform.h"
+#include "runmode/Covers_win.h"
 #include "runmode/Frame.h"
 #include "runmode/FrameLogic.h"
 #include "runmode/Overlay_win.h"
@@ -35,7 +37,9 @@ unsigned lastFrameTime = 0;
 unsigned frameRate = 0;
 FrameTexts frameTexts = {0, {0, 1}, {0}};
 
-unsigned MillisecondClock() { return timeGetTime(); }
+// The multimedia clock, taken from the system folder's winmm.dll at set-up.
+MillisecondClockFn clockSource = nullptr;
+unsigned MillisecondClock() { return clockSource(); }
 
 // The platform of run mode: the window's timers, GDI text on the back
 // buffer, and the back buffer's lock.
@@ -72,6 +76,10 @@ void Present() {
 }
 
 }  // namespace
+
+MillisecondClockFn LoadMillisecondClock() {
+    return SystemFunction<MillisecondClockFn>(L"winmm.dll", "timeGetTime");
+}
 
 int OpenLogFile(const char* path) {
     logFile = std::fopen(path, "at+");
@@ -114,6 +122,10 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             return 0;
         }
         return DefWindowProcA(window, message, wParam, lParam);
+    case WM_DISPLAYCHANGE:
+        // The other monitors move beside a primary of another size.
+        UpdateCovers();
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_DESTROY:
         // Destroyed by someone other than ShutdownSaver: the window is going
         // already, so only the rest of the shutdown is left to do.
@@ -129,6 +141,8 @@ void ShutdownSaver() {
     if (shutDown) return;
     shutDown = 1;
     saverReady = 0;
+    // Before the display mode goes back, which happens at the process's end.
+    HideCovers();
     CloseLogFile();
     ReleaseEngine();
     ReleaseMidLine();
@@ -152,8 +166,11 @@ namespace {
 int RunSaverAlone() {
     BeginRunMode();
     ShowCursor(FALSE);
-    if (!OpenLogFile("c:\\log.txt"))
-        MessageBoxW(nullptr, L"打开文件失败！！！", L"Error", MB_OK);
+    // Nothing is ever written to the log, so a log that cannot be opened
+    // loses nothing: on most PCs a standard user may not create files in the
+    // root of C:, and a message there would stop every start of the saver
+    // behind a hidden pointer.
+    OpenLogFile("c:\\log.txt");
     if (!InitEngine()) {
         // Without the heat field there is nothing to show.
         CloseLogFile();
@@ -166,18 +183,23 @@ int RunSaverAlone() {
         return 0;
     }
     ThePlatform().StartTimer(midStartTimerId, 1000);
-    if (!InitDirectDraw(saverWindow)) {
+    clockSource = LoadMillisecondClock();
+    if (clockSource == nullptr || !InitDirectDraw(saverWindow)) {
+        // The pointer was hidden for the fireworks; the user has to find OK.
+        ShowCursor(TRUE);
         MessageBoxW(saverWindow, L"初始化DirectDraw过程中出错！", L"Error", MB_OK);
         ShutdownSaver();
         return 0;
     }
     presentationRect = PresentationRect(saverWindow);
+    // Read after the mode change, which moves the other monitors.
+    ShowCovers(AfxGetInstanceHandle(), saverWindow, ShutdownSaver);
     ThePlatform().StartTimer(spawnerTimerId, 1000);
     ResetMidMessage();
     frameTexts.topColour =
         Settings.TopFont.Color != 0 ? Settings.TopFont.Color : RandomColour(-1, -1, -1);
     frameInterval = FrameIntervalFor(Settings.Fps);
-    lastFrameTime = timeGetTime();
+    lastFrameTime = MillisecondClock();
     frameTexts.pulse.Start(frameInterval);
     saverReady = 1;
 

@@ -25,6 +25,14 @@ extern const char kRunModeMutexName[];
 // Registers "rippleful" and creates the borderless "Particle" window at the
 // desktop's size. Returns 1 when it exists and is shown, 0 otherwise.
 int CreateSaverWindow(HINSTANCE instance);
+// DirectDrawCreateEx of the system folder's ddraw.dll, or null.
+using DirectDrawCreateExFn = HRESULT(WINAPI*)(GUID*, LPVOID*, REFIID, IUnknown*);
+DirectDrawCreateExFn LoadDirectDraw();
+// The multimedia clock (timeGetTime of the system folder's winmm.dll), or
+// null when it cannot be loaded.
+using MillisecondClockFn = DWORD(WINAPI*)();
+MillisecondClockFn LoadMillisecondClock();
+
 // Exclusive full-screen 16-bit mode at screenWidth x screenHeight, a primary
 // surface with one back buffer. Returns 1, or 0 at the first failing step
 // (what was made before it stays).

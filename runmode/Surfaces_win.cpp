@@ -3,6 +3,7 @@
 #include <ddraw.h>
 
 #include "engine/Geometry.h"
+#include "framework/SystemDlls_win.h"
 #include "runmode/Saver_win.h"
 
 HWND saverWindow = nullptr;
@@ -10,7 +11,10 @@ IDirectDraw7* directDraw = nullptr;
 IDirectDrawSurface7* primarySurface = nullptr;
 IDirectDrawSurface7* backSurface = nullptr;
 
-static_assert(sizeof(DDSURFACEDESC2) == 124, "the surface description the driver expects");
+// The record sizes of the 32-bit saver; its 64-bit test twin has wider
+// pointers in the surface description.
+static_assert(sizeof(void*) != 4 || sizeof(DDSURFACEDESC2) == 124,
+              "the surface description the driver expects");
 static_assert(sizeof(DDPIXELFORMAT) == 32, "the pixel format record the driver expects");
 
 int CreateSaverWindow(HINSTANCE instance) {
@@ -40,8 +44,16 @@ int CreateSaverWindow(HINSTANCE instance) {
     return 1;
 }
 
+DirectDrawCreateExFn LoadDirectDraw() {
+    return SystemFunction<DirectDrawCreateExFn>(L"ddraw.dll", "DirectDrawCreateEx");
+}
+
 int InitDirectDraw(HWND window) {
-    if (FAILED(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7,
+    // DirectDraw from the system folder: never a ddraw.dll lying beside the
+    // saver. Without it there is no DirectDraw to set up.
+    DirectDrawCreateExFn directDrawCreateEx = LoadDirectDraw();
+    if (directDrawCreateEx == nullptr) return 0;
+    if (FAILED(directDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7,
                                   nullptr)))
         return 0;
     if (FAILED(directDraw->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE))) return 0;

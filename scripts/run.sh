@@ -4,10 +4,13 @@
 # on a private X server for a few seconds and saves a screenshot under out/.
 set -u
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export GLIMMERAX_WINE_ARCH="$(bash "$ROOT/scripts/wine-arch.sh")"
 source "$ROOT/scripts/wine-env.sh"
 source "$ROOT/scripts/xvfb.sh"
 glimmerax_prepare_prefix || exit 1
 SCR="$ROOT/dist/Glimmerax.scr"
+# A machine that runs no 32-bit code shows the 64-bit twin of the same source.
+[ "$GLIMMERAX_WINE_ARCH" = win64 ] && SCR="$ROOT/build/win64/Glimmerax.scr"
 DESKTOP="${GLIMMERAX_DESKTOP:-1024x768}"
 SECONDS_TO_RUN="${GLIMMERAX_SECONDS:-6}"
 mode="${1:-/s}"

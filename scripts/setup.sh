@@ -5,8 +5,15 @@ set -euo pipefail
 
 need_pkgs=(cmake make g++ libgtest-dev googletest libbenchmark-dev
            g++-mingw-w64-i686 g++-mingw-w64-i686-posix mingw-w64-i686-dev
+           g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
            wine wine32:i386 wine64 xvfb xdotool imagemagick
-           fonts-wqy-zenhei fonts-arphic-uming zip python3 locales x11-utils procps)
+           fonts-wqy-zenhei fonts-arphic-uming zip python3 locales x11-utils procps
+           # A real X server with two monitors (the dummy driver's two outputs)
+           # for the multi-monitor run; without the 32-bit X extension
+           # libraries a 32-bit Wine process has no XRandR and cannot change
+           # the display mode.
+           xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+           libxrandr2:i386 libxinerama1:i386 libxrender1:i386)
 
 missing=()
 for p in "${need_pkgs[@]}"; do

@@ -1,8 +1,27 @@
 # Sourced: the project's own Wine prefix under the build tree, quiet, with
 # code page 936. Creates the prefix on first use.
 GLIMMERAX_ROOT="${GLIMMERAX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
-export WINEPREFIX="${WINEPREFIX:-$GLIMMERAX_ROOT/build/wineprefix}"
-export WINEARCH=win32
+# win32 runs the 32-bit build, the product; win64 its 64-bit twin, on
+# machines whose kernel runs no 32-bit code and so no 32-bit Wine.
+GLIMMERAX_WINE_ARCH="${GLIMMERAX_WINE_ARCH:-win32}"
+export WINEARCH="$GLIMMERAX_WINE_ARCH"
+if [ "$WINEARCH" = win64 ]; then
+    export WINEPREFIX="${WINEPREFIX:-$GLIMMERAX_ROOT/build/wineprefix64}"
+    # Debian's wine and its tools (wineboot, winepath) start the 32-bit
+    # loader whenever it is installed, and it cannot run here: they go
+    # through the 64-bit one instead.
+    export WINELOADER=/usr/lib/wine/wine64
+    glimmerax_wine_bin="$GLIMMERAX_ROOT/build/wine64-bin"
+    if [ ! -x "$glimmerax_wine_bin/wine-stable" ]; then
+        mkdir -p "$glimmerax_wine_bin"
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$glimmerax_wine_bin/wine"
+        chmod +x "$glimmerax_wine_bin/wine"
+        cp "$glimmerax_wine_bin/wine" "$glimmerax_wine_bin/wine-stable"
+    fi
+    case ":$PATH:" in *":$glimmerax_wine_bin:"*) ;; *) export PATH="$glimmerax_wine_bin:$PATH" ;; esac
+else
+    export WINEPREFIX="${WINEPREFIX:-$GLIMMERAX_ROOT/build/wineprefix}"
+fi
 export WINEDEBUG=-all
 # No Mono or Gecko installer prompts, no menu entries written to the host.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -17,7 +36,32 @@ export FONTCONFIG_FILE="$WINEPREFIX/fonts.conf"
 #    from its bitmaps; the System font stays WenQuanYi.
 GLIMMERAX_PREFIX_VERSION=2
 
+# Prepares the prefix once; tests started side by side wait for the first.
 glimmerax_prepare_prefix() {
+    local marker="$WINEPREFIX/.glimmerax-ready"
+    if [ "$(cat "$marker" 2>/dev/null)" = "$GLIMMERAX_PREFIX_VERSION" ]; then return 0; fi
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+        flock 9
+        glimmerax_prepare_prefix_locked
+    ) 9>"$WINEPREFIX.lock"
+}
+
+# Copies the prepared prefix to DIR and works there from now on: each test
+# has a prefix, a Wine server and a font cache of its own, so tests can run
+# side by side, and none changes the prefix the next one starts from.
+glimmerax_private_prefix() {
+    local dir="$1"
+    glimmerax_prepare_prefix || return 1
+    rm -rf "$dir"
+    mkdir -p "$(dirname "$dir")"
+    cp -a "$WINEPREFIX" "$dir" || return 1
+    sed -i "s|<cachedir>.*</cachedir>|<cachedir>$dir/fontconfig</cachedir>|" "$dir/fonts.conf"
+    export WINEPREFIX="$dir"
+    export FONTCONFIG_FILE="$WINEPREFIX/fonts.conf"
+}
+
+glimmerax_prepare_prefix_locked() {
     local marker="$WINEPREFIX/.glimmerax-ready"
     if [ "$(cat "$marker" 2>/dev/null)" = "$GLIMMERAX_PREFIX_VERSION" ]; then return 0; fi
     echo "wine: preparing the prefix at $WINEPREFIX" >&2

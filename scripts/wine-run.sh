@@ -5,7 +5,13 @@ set -u
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/scripts/wine-env.sh"
 source "$ROOT/scripts/xvfb.sh"
-glimmerax_prepare_prefix || exit 1
+# GLIMMERAX_PREFIX_COPY: run in a copy of the prefix there (beside other
+# Wine runs of the tests); otherwise in the prefix itself.
+if [ -n "${GLIMMERAX_PREFIX_COPY:-}" ]; then
+    glimmerax_private_prefix "$GLIMMERAX_PREFIX_COPY" || exit 1
+else
+    glimmerax_prepare_prefix || exit 1
+fi
 own_x=0
 if [ -z "${DISPLAY:-}" ]; then
     glimmerax_start_xvfb 1280x1024x24 || exit 1

@@ -2,12 +2,20 @@
 # glimmerax_start_xvfb [WxHxD]  sets DISPLAY and XVFB_PID.
 glimmerax_start_xvfb() {
     local geometry="${1:-1280x1024x24}"
-    local n
-    for n in $(seq 90 140); do
-        if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then break; fi
-    done
-    Xvfb ":$n" -screen 0 "$geometry" -nolisten tcp -ac >/dev/null 2>&1 &
+    # The server picks a free display itself and names it on a pipe, so
+    # tests started side by side never meet on one display.
+    local fifo
+    fifo="$(mktemp -u "${TMPDIR:-/tmp}/glimmerax-xvfb.XXXXXX")"
+    mkfifo "$fifo" || return 1
+    Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -ac 3>"$fifo" >/dev/null 2>&1 &
     XVFB_PID=$!
+    local n=""
+    read -r -t 30 n <"$fifo" || true
+    rm -f "$fifo"
+    if [ -z "$n" ]; then
+        echo "xvfb: the X server did not start" >&2
+        return 1
+    fi
     export DISPLAY=":$n"
     local i
     for i in $(seq 1 100); do

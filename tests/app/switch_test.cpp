@@ -42,4 +42,24 @@ TEST(MatchSwitch, ComparesOnlyOneCharacterAfterTheLeader) {
     EXPECT_EQ(MatchSwitch("/", ""), 0);
 }
 
+TEST(SwitchWindowHandle, TakesTheHandleAfterAColonOrAsTheNextArgument) {
+    struct HandleCase {
+        const char* arg;
+        const char* next;
+        unsigned long handle;
+    };
+    const HandleCase cases[] = {
+        {"/p", "1234", 1234},       {"/p:1234", nullptr, 1234}, {"/p:1234", "99", 1234},
+        {"-p", "4294967295", 0xFFFFFFFFul},                      {"/p", "4294967296", 0},
+        {"/p", nullptr, 0},         {"/p", "", 0},              {"/p:", "1234", 0},
+        {"/p", "12ab", 0},          {"/p", "-5", 0},            {"/p", " 1234", 0},
+        {"/p", "0x4d2", 0},         {"/p:12 34", nullptr, 0},   {nullptr, "1234", 0},
+        {"/p", "99999999999999999999", 0},
+    };
+    for (const HandleCase& c : cases) {
+        EXPECT_EQ(SwitchWindowHandle(c.arg, c.next), c.handle)
+            << (c.arg != nullptr ? c.arg : "(none)") << " " << (c.next != nullptr ? c.next : "(none)");
+    }
+}
+
 }  // namespace

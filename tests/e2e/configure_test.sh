@@ -19,20 +19,6 @@ start_dialog() {
 control_text() { control "$1" | cut -d' ' -f9-; }
 control_state() { control "$1" | cut -d' ' -f3-4; }
 
-# Presses a key in a window until it closes: a key sent while a loaded
-# machine is still filling the window in can be lost.
-press_until_gone() {
-    local attempt window
-    for attempt in 1 2 3 4 5; do
-        window="$(window_named "$1")"
-        [ -n "$window" ] || return 0
-        press_in "$window" "$2"
-        e2e_poll 8 no_window_named "$1" && return 0
-    done
-    return 1
-}
-
-
 # Replaces the text of a one-line edit.
 type_into() {
     focus_dialog

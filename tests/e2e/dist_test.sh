@@ -8,7 +8,8 @@ E2E_DIR="$E2E_BUILD/e2e/dist"
 rm -rf "$E2E_DIR"
 mkdir -p "$E2E_DIR"
 version="${GLIMMERAX_VERSION:?the version comes from CMake}"
-scr="$E2E_SCR_SOURCE"
+# The release's own saver, the 32-bit build, whichever Wine runs the tests.
+scr="${GLIMMERAX_PRODUCT:-$E2E_SCR_SOURCE}"
 
 pack() { bash "$E2E_ROOT/scripts/dist.sh" "$version" "$1" "$E2E_DIR/$2" >/dev/null; }
 zip_a="$E2E_DIR/a/Glimmerax-$version.zip"

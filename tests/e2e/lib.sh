@@ -14,20 +14,80 @@ E2E_PASSES=0
 E2E_DESKTOP="Glimmerax"
 SAVER_PID=""
 
+# e2e_begin NAME [two-monitors]: the second form runs on a real X server
+# with two monitors (e2e_start_two_monitors) instead of Xvfb.
 e2e_begin() {
     local name="$1"
     E2E_DIR="$E2E_BUILD/e2e/$name"
+    RUNS="$E2E_DIR/runs.txt"
     rm -rf "$E2E_DIR"
     mkdir -p "$E2E_DIR"
     cp "$E2E_SCR_SOURCE" "$E2E_DIR/Glimmerax.scr"
-    glimmerax_prepare_prefix || exit 1
-    glimmerax_start_xvfb 1280x1024x24 || exit 1
+    glimmerax_private_prefix "$E2E_BUILD/e2e/prefixes/$name" || exit 1
     trap e2e_end EXIT
+    if [ "${2:-}" = two-monitors ]; then
+        e2e_start_two_monitors || exit 1
+    else
+        glimmerax_start_xvfb 1280x1024x24 || exit 1
+    fi
 }
 
 e2e_end() {
     e2e_kill_all
     glimmerax_stop_xvfb
+    e2e_stop_two_monitors
+}
+
+# Xorg on the dummy driver's two outputs (tests/e2e/two-monitors.conf):
+# DUMMY0 1280x1024 at (0,0), the primary, and DUMMY1 1024x768 at its right.
+# It needs root and the packages scripts/setup.sh installs; it is stopped by
+# its process id. Sets DISPLAY and XORG_PID.
+XORG_PID=""
+e2e_start_two_monitors() {
+    local n
+    for n in $(seq 150 199); do
+        [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
+        Xorg ":$n" -config "$E2E_ROOT/tests/e2e/two-monitors.conf" -noreset -nolisten tcp \
+            -logfile "$E2E_DIR/xorg.log" -novtswitch -sharevts >"$E2E_DIR/xorg.out" 2>&1 &
+        XORG_PID=$!
+        export DISPLAY=":$n"
+        if e2e_poll 20 two_monitors_up; then return 0; fi
+        e2e_stop_two_monitors
+        # Another server may have taken the number meanwhile: try the next.
+        grep -q 'Server is already active' "$E2E_DIR/xorg.out" 2>/dev/null && continue
+        break
+    done
+    echo "xorg: no two-monitor X server (tail of $E2E_DIR/xorg.out):" >&2
+    tail -n 5 "$E2E_DIR/xorg.out" >&2
+    return 1
+}
+two_monitors_up() {
+    kill -0 "$XORG_PID" 2>/dev/null && [ "$(xrandr --listmonitors 2>/dev/null | head -n 1)" = "Monitors: 2" ]
+}
+
+e2e_stop_two_monitors() {
+    if [ -n "${XORG_PID:-}" ]; then
+        kill "$XORG_PID" 2>/dev/null || true
+        wait "$XORG_PID" 2>/dev/null || true
+        XORG_PID=""
+    fi
+}
+
+# "L T R B" (right and bottom exclusive) of an output as XRandR lists it now.
+monitor_rect() {
+    xrandr --listmonitors 2>/dev/null | awk -v name="$1" '$NF == name {
+        g = $3; gsub(/\/[0-9]+/, "", g); split(g, p, /[x+]/)
+        print p[3], p[4], p[3] + p[1], p[4] + p[2] }'
+}
+monitor_layout() { xrandr --listmonitors 2>/dev/null | tail -n +2 | awk '{ print $NF, $3 }' | tr '\n' ' '; }
+
+# The mean grey (0 black to 1 white) of a rectangle "L T R B" of a picture,
+# to two places; grey_of maxima ... gives its brightest pixel instead.
+mean_grey() { grey_of mean "$@"; }
+grey_of() {
+    set -- "$1" "$2" $3
+    convert "$2" -crop "$(($5 - $3))x$(($6 - $4))+$3+$4" +repage -colorspace Gray -format "%[fx:$1]" info: |
+        awk '{ printf "%.2f\n", $1 }'
 }
 
 e2e_kill_all() {
@@ -215,4 +275,75 @@ screenshot_desktop() {
     local window
     window="$(desktop_window)"
     [ -n "$window" ] && import -window "$window" "$1" 2>/dev/null
+}
+
+# Run mode started from inside the desktop by the probe ("runs"), which
+# reports its windows and exit codes in $RUNS: starting anything else in the
+# desktop while a saver runs (such as a probe through explorer) can take the
+# activation, and would end the saver as any other program does.
+
+# Starts N copies of run mode, GAP "now" or "window": start_runs N GAP. As
+# in e2e_run_at, a desktop that applies its own first size after the saver's
+# mode change gets one more start.
+start_runs() {
+    local attempt
+    for attempt in 1 2; do
+        [ -n "$(desktop_window)" ] || e2e_new_desktop 1024x768 || return 1
+        rm -f "$RUNS"
+        (cd "$E2E_DIR" && exec wine explorer "/desktop=$E2E_DESKTOP" "$E2E_PROBE" "$RUNS" runs "$1" "$2" \
+            "$E2E_DIR/Glimmerax.scr" /s >>"$E2E_DIR/wine.log" 2>&1) &
+        if e2e_poll 30 reported '^window$' && e2e_poll 30 desktop_size_is 640 480; then return 0; fi
+        [ "$attempt" = 2 ] && return 1
+        echo "note: desktop $(desktop_size) after starting run mode; starting once more" >&2
+        e2e_kill_all
+    done
+}
+reported() { grep -q "$1" "$RUNS" 2>/dev/null; }
+# "CODE MS" of copy I once it has ended.
+exit_of() { awk -v i="$1" '$1 == "exit" && $2 == i { print $3, $4 }' "$RUNS" 2>/dev/null; }
+ended() { [ -n "$(exit_of "$1")" ]; }
+running() { ! ended "$1"; }
+
+# Passes when copy I has ended with code 0 within MS ms of its start:
+# expect_quick_exit I MS WHAT.
+expect_quick_exit() {
+    e2e_poll 10 ended "$1"
+    local result
+    result="$(exit_of "$1")"
+    set -- "$1" "$2" "$3" ${result:-none -}
+    if [ "$4" = 0 ] && [ "$5" -le "$2" ]; then
+        ok "$3: ended with exit code 0 after $5 ms"
+    else
+        fail "$3: exit code $4 after $5 ms (at most $2 ms asked)"
+    fi
+}
+
+# Ends copy I as a user would and checks its exit code: end_with_key I WHAT.
+end_with_key() {
+    if ! running "$1"; then
+        fail "$2: ended before the key ('$(exit_of "$1")')"
+        return
+    fi
+    focus_desktop
+    xdotool mousemove --window "$(desktop_window)" 300 200
+    local attempt
+    for attempt in 1 2 3; do
+        xdotool key --clearmodifiers space
+        e2e_poll 3 ended "$1" && break
+    done
+    [ "$(exit_of "$1" | cut -d' ' -f1)" = 0 ] && ok "$2: a key then ends it with exit code 0" \
+        || fail "$2: after a key: '$(exit_of "$1")'"
+}
+
+# Presses a key in a window until it closes: a key sent while a loaded
+# machine is still filling the window in can be lost.
+press_until_gone() {
+    local attempt window
+    for attempt in 1 2 3 4 5; do
+        window="$(window_named "$1")"
+        [ -n "$window" ] || return 0
+        press_in "$window" "$2"
+        e2e_poll 8 no_window_named "$1" && return 0
+    done
+    return 1
 }

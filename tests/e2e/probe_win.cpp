@@ -20,13 +20,33 @@
 //                                     once the first has its run-mode window
 //                                     and display mode (GAP "window"); writes,
 //                                     as it happens, "window" when a run-mode
-//                                     window first shows and "exit I N MS"
+//                                     window first shows, "box Error" when a
+//                                     message box captioned Error first shows,
+//                                     and "exit I N MS"
 //                                     when copy I ends with code N, MS after
 //                                     its start; last "max W", the most
 //                                     run-mode windows seen at once (every
-//                                     5 ms). Started from inside the desktop,
-//                                     so that nothing else starts there while
+//                                     5 ms). Also as they change: "saver L T
+//                                     R B" of the run-mode window, "covers N
+//                                     L T R B ..." of the cover windows and
+//                                     "active CLASS" of the active window;
+//                                     at the end "left N", the run-mode and
+//                                     cover windows still there.
+//                                     Started from inside the desktop, so
+//                                     that nothing else starts there while
 //                                     a saver runs.
+//   probe OUT preview ROUTE APPEAR END EXE -> plays the screen-saver settings:
+//                                     a window "Preview host" holding a
+//                                     static preview area starts "EXE /p
+//                                     <area>"; writes "child L T R B" (the
+//                                     child's place inside the area) once the
+//                                     saver puts a window into it, or
+//                                     "nochild" after APPEAR ms; then ends the
+//                                     preview by ROUTE ("close": WM_CLOSE to
+//                                     the child, "destroy": the host window
+//                                     destroyed) and writes "exit N MS" when
+//                                     the saver ends within END ms, else
+//                                     "running" (and ends it)
 //   probe OUT record ARG           -> appends "ARG SHOW" to OUT, SHOW being
 //                                     the show command it was started with
 //                                     (a stand-in for a browser or mail program)
@@ -169,6 +189,49 @@ HANDLE Start(int argc, char** argv, int first) {
     return process.hProcess;
 }
 
+std::string RectText(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    char text[64];
+    std::snprintf(text, sizeof text, " %ld %ld %ld %ld", rect.left, rect.top, rect.right, rect.bottom);
+    return text;
+}
+
+BOOL CALLBACK AddCover(HWND window, LPARAM param) {
+    wchar_t cls[64] = {};
+    GetClassNameW(window, cls, 64);
+    if (lstrcmpW(cls, L"GlimmeraxCover") == 0) {
+        auto* covers = reinterpret_cast<std::pair<int, std::string>*>(param);
+        ++covers->first;
+        covers->second += RectText(window);
+    }
+    return TRUE;
+}
+
+// Writes what a run shows when it differs from what was last written.
+struct RunWatch {
+    std::string saver, covers, active;
+
+    void Look(FILE* out) {
+        HWND window = FindWindowW(L"rippleful", L"Particle");
+        Report(out, saver, window != nullptr ? "saver" + RectText(window) : std::string());
+        std::pair<int, std::string> found(0, std::string());
+        EnumWindows(AddCover, reinterpret_cast<LPARAM>(&found));
+        Report(out, covers, "covers " + std::to_string(found.first) + found.second);
+        wchar_t cls[64] = {};
+        HWND foreground = GetForegroundWindow();
+        if (foreground != nullptr) GetClassNameW(foreground, cls, 64);
+        Report(out, active, "active " + (foreground != nullptr ? ToUtf8(cls) : std::string("none")));
+    }
+    static void Report(FILE* out, std::string& last, const std::string& now) {
+        if (now == last) return;
+        last = now;
+        if (now.empty()) return;
+        std::fprintf(out, "%s\n", now.c_str());
+        std::fflush(out);
+    }
+};
+
 int RunModeWindows() {
     WindowCount search{L"rippleful", L"Particle", 0};
     EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&search));
@@ -184,6 +247,8 @@ void Runs(FILE* out, int argc, char** argv) {
     DWORD started[8] = {};
     int running = 0, launched = 0, most = 0;
     bool windowSeen = false;
+    RunWatch watch;
+    bool errorSeen = false;
     while (launched < count || running > 0) {
         // The next copy: at once, or once the first has set itself up.
         bool firstReady = windowSeen && GetSystemMetrics(SM_CXSCREEN) != firstScreen;
@@ -201,8 +266,14 @@ void Runs(FILE* out, int argc, char** argv) {
             continue;
         }
         Sleep(5);
+        watch.Look(out);
         int windows = RunModeWindows();
         if (windows > most) most = windows;
+        if (!errorSeen && FindWindowW(L"#32770", L"Error") != nullptr) {
+            errorSeen = true;
+            std::fprintf(out, "box Error\n");
+            std::fflush(out);
+        }
         if (windows > 0 && !windowSeen) {
             windowSeen = true;
             std::fprintf(out, "window\n");
@@ -220,7 +291,75 @@ void Runs(FILE* out, int argc, char** argv) {
             --running;
         }
     }
+    // Once every copy has ended: the run-mode and cover windows still there.
+    std::pair<int, std::string> covers(0, std::string());
+    EnumWindows(AddCover, reinterpret_cast<LPARAM>(&covers));
+    std::fprintf(out, "left %d\n", RunModeWindows() + covers.first);
     std::fprintf(out, "max %d\n", most);
+}
+
+// Waits up to ms for a process while the thread's windows go on taking
+// their messages (a child window of another process in ours sends to them).
+bool PumpUntil(HANDLE process, DWORD ms, HWND* childOf) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        if (childOf != nullptr && GetWindow(*childOf, GW_CHILD) != nullptr) return true;
+        if (process != nullptr && childOf == nullptr && WaitForSingleObject(process, 0) == WAIT_OBJECT_0)
+            return true;
+        DWORD spent = GetTickCount() - start;
+        if (spent >= ms) return false;
+        MsgWaitForMultipleObjects(process != nullptr ? 1 : 0, &process, FALSE, ms - spent > 20 ? 20 : ms - spent,
+                                  QS_ALLINPUT);
+    }
+}
+
+void Preview(FILE* out, char** argv) {
+    const bool destroy = std::strcmp(argv[3], "destroy") == 0;
+    const DWORD appearMs = static_cast<DWORD>(std::atoi(argv[4]));
+    const DWORD endMs = static_cast<DWORD>(std::atoi(argv[5]));
+    HWND host = CreateWindowExA(0, "STATIC", "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 400,
+                                300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND area = CreateWindowExA(WS_EX_CLIENTEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE, 100, 60, 152, 112, host,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    char handle[32];
+    std::snprintf(handle, sizeof handle, "%lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(area)));
+    char p[] = "/p";
+    char* args[] = {argv[0], argv[6], p, handle};
+    HANDLE process = Start(4, args, 1);
+    if (process == nullptr) {
+        std::fprintf(out, "nostart\n");
+        return;
+    }
+    if (PumpUntil(process, appearMs, &area)) {
+        HWND child = GetWindow(area, GW_CHILD);
+        RECT rect;
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, area, reinterpret_cast<POINT*>(&rect), 2);
+        std::fprintf(out, "child %ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+        std::fflush(out);
+        if (destroy) {
+            DestroyWindow(host);
+        } else {
+            SendMessageTimeoutA(child, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+        }
+    } else {
+        std::fprintf(out, "nochild\n");
+        std::fflush(out);
+    }
+    DWORD closed = GetTickCount();
+    if (PumpUntil(process, endMs, nullptr)) {
+        DWORD code = 0;
+        GetExitCodeProcess(process, &code);
+        std::fprintf(out, "exit %lu %lu\n", static_cast<unsigned long>(code),
+                     static_cast<unsigned long>(GetTickCount() - closed));
+    } else {
+        std::fprintf(out, "running\n");
+        TerminateProcess(process, 9);
+    }
+    CloseHandle(process);
+    if (IsWindow(host)) DestroyWindow(host);
 }
 
 }  // namespace
@@ -310,6 +449,8 @@ int main(int argc, char** argv) {
             PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)), lParam);
             std::fprintf(out, "posted\n");
         }
+    } else if (std::strcmp(what, "preview") == 0 && argc >= 7) {
+        Preview(out, argv);
     } else if (std::strcmp(what, "runs") == 0 && argc >= 6) {
         Runs(out, argc, argv);
     } else {

@@ -32,6 +32,9 @@ if e2e_run_at 1280 1024 /s; then
         "found 0 0 "*" visible") ok "the window covers the screen from (0,0): $probe" ;;
         *) fail "unexpected window: $probe" ;;
     esac
+    # One monitor: nothing to cover.
+    probe="$(probe_desktop window GlimmeraxCover '*')"
+    [ "$probe" = none ] && ok "one monitor: no cover window" || fail "one monitor, yet a cover: $probe"
 else
     fail "Resolution 3: desktop is $(desktop_size)"
 fi
@@ -76,22 +79,25 @@ end_with "a left click" xdotool click 1
 end_with "a right click" xdotool click 3
 end_with "Alt+F4" xdotool key alt+F4
 
-# 3. Preview: a process with no window until it is ended from outside.
-e2e_start_in_desktop 1024x768 /p 1234
-if e2e_poll 20 saver_alive; then
-    # Give it the time run mode needs to show its window, then look.
-    if e2e_poll 3 saver_window_found; then
-        fail "/p 1234 opened the run-mode window"
+# 3. Preview with a handle that names no window: a process with no window
+#    until it is ended from outside, whichever way the handle is passed.
+for args in "/p 1234" "/p:1234"; do
+    # shellcheck disable=SC2086
+    e2e_start_in_desktop 1024x768 $args
+    if e2e_poll 20 saver_alive; then
+        # Longer than run mode needs to show its window, then look.
+        if e2e_poll 4 eval 'saver_window_found || saver_gone'; then
+            saver_gone && fail "$args ended by itself" || fail "$args opened the run-mode window"
+        else
+            ok "$args idles for 4 s with no window"
+        fi
+        kill $(saver_pids) 2>/dev/null
+        if e2e_poll 5 saver_gone; then ok "$args ends when killed"; else fail "$args survived a kill"; fi
     else
-        ok "/p 1234 idles with no window"
+        fail "$args did not start"
     fi
-    if saver_alive; then ok "/p 1234 stays until it is ended"; else fail "/p 1234 ended by itself"; fi
-    kill $(saver_pids) 2>/dev/null
-    if e2e_poll 5 saver_gone; then ok "/p ends when killed"; else fail "/p survived a kill"; fi
-else
-    fail "/p 1234 did not start"
-fi
-stop_run
+    stop_run
+done
 
 # 4. Configure mode opens the settings dialog instead of the run-mode
 #    window; Escape closes it and the process ends with exit code 0.

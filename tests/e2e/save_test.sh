@@ -74,7 +74,8 @@ e2e_kill_all
 low=$((${SAVE_BEGIN:-0} - 30))
 [ $low -lt 0 ] && low=0
 span=$((${SAVE_END:-200} + 30 - low))
-tries=24
+# make stress asks for more (SAVE_KILLS).
+tries="${SAVE_KILLS:-24}"
 old=0 new=0 broken=0
 for i in $(seq 1 $tries); do
     cp "$E2E_DIR/old.ini" "$INI"

@@ -26,7 +26,9 @@ protected:
     void SetUp() override {
         SetCanvasForDisplayMode(0);
         ASSERT_EQ(AllocHeatField(), 1);
-        ASSERT_TRUE(SUCCEEDED(DirectDrawCreateEx(nullptr, dd.OutVoid(), IID_IDirectDraw7, nullptr)));
+        DirectDrawCreateExFn directDrawCreateEx = LoadDirectDraw();
+        ASSERT_NE(directDrawCreateEx, nullptr);
+        ASSERT_TRUE(SUCCEEDED(directDrawCreateEx(nullptr, dd.OutVoid(), IID_IDirectDraw7, nullptr)));
         ASSERT_TRUE(SUCCEEDED(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL)));
         DDSURFACEDESC2 desc = {};
         desc.dwSize = sizeof desc;

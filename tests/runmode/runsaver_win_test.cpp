@@ -9,6 +9,7 @@
 #include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "engine/Particles.h"
+#include "runmode/Covers_win.h"
 #include "runmode/Saver_win.h"
 #include "runmode/Ticks.h"
 #include "settings/Settings.h"
@@ -170,6 +171,22 @@ TEST(RunModeAlone, ASecondRunModeEndsAtOnce) {
     CloseHandle(other);
     // Once the other has gone, the mark is free again.
     EXPECT_EQ(TakeRunModeMutex(), 1);
+}
+
+// The covers of the other monitors follow a display change through the
+// window, and a click on one ends run mode and takes every cover along.
+TEST_F(RunModeTest, CoversFollowTheDisplayAndEndRunModeAsTheWindowDoes) {
+    ShowCovers(GetModuleHandleA(nullptr), window, ShutdownSaver);
+    ASSERT_EQ(PlaceCovers({{0, 0, 32, 32}}), 1);
+    // The test display has one monitor: after the change nothing is covered.
+    SendMessageA(window, WM_DISPLAYCHANGE, 16, MAKELPARAM(640, 480));
+    EXPECT_TRUE(CoverWindows().empty());
+    ASSERT_EQ(PlaceCovers({{0, 0, 32, 32}, {32, 0, 64, 32}}), 1);
+    std::vector<HWND> made = CoverWindows();
+    SendMessageA(made[1], WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ExpectShutDown(window);
+    EXPECT_EQ(DrainQuitMessages(), 1);
+    for (HWND cover : made) EXPECT_FALSE(IsWindow(cover));
 }
 
 TEST_F(RunModeTest, CloseFromOutsideEndsRunMode) {

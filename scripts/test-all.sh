@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# make test: builds every tree and runs every test, overlapping what does not
+# depend on each other, and prints the counts and the time of each phase.
+#   1. The Wine prefix is made while the native (sanitised) and Windows
+#      trees build side by side.
+#   2. The native tests and the Windows tests (Win32 unit tests and the
+#      end-to-end scripts, each in a copy of the prefix on an X server of its
+#      own) run side by side.
+# Environment: JOBS (compile jobs per tree, default 2), CTEST_JOBS_WINDOWS
+# (Windows tests at once, default 4; they mostly wait on Wine and X).
+set -u
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+JOBS="${JOBS:-2}"
+ARCH="$(bash scripts/wine-arch.sh)"
+export GLIMMERAX_WINE_ARCH="$ARCH"
+WINDIR="build/$ARCH"
+LOGS="build/test-logs"
+mkdir -p "$LOGS"
+TIMES="$LOGS/phases.txt"
+: >"$TIMES"
+started=$SECONDS
+
+# "NAME SECONDS" for the summary.
+phase_done() { echo "$1 $(($2))" >>"$TIMES"; }
+
+# Runs "$@" with its output in LOGS/NAME.log; the exit code in LOGS/NAME.rc.
+logged() {
+    local name="$1"
+    shift
+    local t0=$SECONDS
+    "$@" >"$LOGS/$name.log" 2>&1
+    local rc=$?
+    echo $rc >"$LOGS/$name.rc"
+    phase_done "$name" $((SECONDS - t0))
+    return $rc
+}
+show_if_failed() { [ "$(cat "$LOGS/$1.rc" 2>/dev/null)" = 0 ] || { echo "---- $1 failed:"; tail -n 40 "$LOGS/$1.log"; }; }
+
+make --no-print-directory configure-native configure-win32 >/dev/null || exit 1
+[ "$ARCH" = win64 ] && { make --no-print-directory configure-win64 >/dev/null || exit 1; }
+
+echo "== building the native and Windows trees, making the Wine prefix ($ARCH)"
+prefix_step() { bash -c 'source scripts/wine-env.sh && glimmerax_prepare_prefix'; }
+build_native() { cmake --build build/native -j"$JOBS"; }
+build_windows() {
+    if [ "$ARCH" = win64 ]; then
+        # The product, whose release checks run beside the 64-bit twin's tests.
+        cmake --build build/win32 -j"$JOBS" --target Glimmerax &&
+            cmake --build build/win64 -j"$JOBS" --target all glimmerax_wintests
+    else
+        cmake --build build/win32 -j"$JOBS" --target all glimmerax_wintests
+    fi
+}
+logged prefix prefix_step &
+logged build-native build_native &
+logged build-windows build_windows &
+wait
+for step in prefix build-native build-windows; do show_if_failed $step; done
+if [ "$(cat "$LOGS/build-native.rc")" != 0 ] || [ "$(cat "$LOGS/build-windows.rc")" != 0 ]; then
+    echo "make test: a build failed"
+    exit 1
+fi
+
+echo "== running the native tests and the Windows tests"
+logged tests-native env CTEST_JOBS=2 bash scripts/ctest.sh build/native &
+logged tests-windows env CTEST_JOBS="${CTEST_JOBS_WINDOWS:-4}" bash scripts/ctest.sh "$WINDIR" &
+wait
+cat "$LOGS/tests-native.log" "$LOGS/tests-windows.log"
+phase_done total $((SECONDS - started))
+
+echo
+bash scripts/test-summary.sh
+[ "$(cat "$LOGS/tests-native.rc")" = 0 ] && [ "$(cat "$LOGS/tests-windows.rc")" = 0 ]

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Run mode on a real two-monitor display (Xorg's dummy driver, no virtual
+# desktop): at each display mode the saver's window fills the primary and
+# the other monitor, wherever the mode change moved it, is black; a key or
+# a left or right click on that monitor ends run mode with exit code 0; the
+# layout is then the one from before and no window of the saver is left.
+#
+# The probe starts the saver and watches it ("runs": its window, the covers,
+# the active window, its exit code), so nothing else starts while it runs.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_begin two_monitors two-monitors
+
+RUNS="$E2E_DIR/runs.txt"
+ALL_RUNS="$E2E_DIR/all-runs.txt"
+: >"$ALL_RUNS"
+reported() { grep -q "$1" "$RUNS" 2>/dev/null; }
+last_reported() { grep "^$1 " "$RUNS" 2>/dev/null | tail -n 1; }
+covers_are() { [ "$(last_reported covers)" = "covers 1 $(monitor_rect DUMMY1)" ]; }
+primary_is() { [ "$(monitor_rect DUMMY0)" = "0 0 $1 $2" ]; }
+layout_is() { [ "$(monitor_layout)" = "$1" ]; }
+other_monitor_grey() {
+    screenshot "$E2E_DIR/shot.png" && mean_grey "$E2E_DIR/shot.png" "$(monitor_rect DUMMY1)"
+}
+other_monitor_is() { [ "$(other_monitor_grey)" = "$1" ]; }
+# One screenshot: something drawn on the primary (the top-left line, a
+# rocket), the other monitor all black.
+fireworks_beside_black() {
+    screenshot "$E2E_DIR/shot.png" || return 1
+    [ "$(mean_grey "$E2E_DIR/shot.png" "$(monitor_rect DUMMY1)")" = 0.00 ] &&
+        awk -v m="$(grey_of maxima "$E2E_DIR/shot.png" "$(monitor_rect DUMMY0)")" 'BEGIN { exit !(m > 0) }'
+}
+
+# The desktop in a known colour, so an uncovered monitor shows.
+xsetroot -solid '#3366cc'
+BEFORE="$(monitor_layout)"
+GREY_BEFORE="$(other_monitor_grey)"
+echo "layout before: $BEFORE; DUMMY1's mean grey $GREY_BEFORE"
+[ "$(monitor_rect DUMMY1)" = "1280 0 2304 768" ] || fail "DUMMY1 is not 1024x768 at (1280,0): $BEFORE"
+
+# Wine's first start on this server (with its desktop process) can take long
+# on a busy machine: a probe brings it up, and sees the primary's size.
+probe_sees_primary() { [ "$(probe_bare screen)" = "1280 1024" ]; }
+e2e_poll 60 probe_sees_primary || fail "Wine on the two-monitor server: screen '$(probe_bare screen)'"
+
+# One run at a display mode, ended by an input on the other monitor:
+# run_mode RESOLUTION W H INPUT...
+run_mode() {
+    local resolution="$1" width="$2" height="$3"
+    shift 3
+    local mode="${width}x${height}"
+    e2e_ini "Resolution=$resolution"
+    rm -f "$RUNS"
+    (cd "$E2E_DIR" && exec wine "$E2E_PROBE" "$RUNS" runs 1 now "$E2E_DIR/Glimmerax.scr" /s \
+        >>"$E2E_DIR/wine.log" 2>&1) &
+    if ! { e2e_poll 30 reported '^window$' && e2e_poll 30 primary_is "$width" "$height"; }; then
+        fail "$mode: run mode did not switch the primary (layout $(monitor_layout))"
+        cat "$RUNS" >>"$ALL_RUNS" 2>/dev/null
+        e2e_kill_all
+        return
+    fi
+    local other
+    other="$(monitor_rect DUMMY1)"
+    if e2e_poll 10 covers_are; then
+        ok "$mode: one cover, over DUMMY1 where it is now ($other)"
+    else
+        fail "$mode: DUMMY1 at $other, but the probe saw '$(last_reported covers)'"
+    fi
+    local saver
+    saver="$(last_reported saver)"
+    read -r _ l t r b <<<"${saver:-saver x x x x}"
+    if [ "$l" = 0 ] && [ "$t" = 0 ] && [ "$r" -ge "$width" ] 2>/dev/null && [ "$b" -ge "$height" ]; then
+        ok "$mode: the saver's window fills the primary ($saver)"
+    else
+        fail "$mode: the saver's window is '$saver'"
+    fi
+    if e2e_poll 15 fireworks_beside_black; then
+        ok "$mode: the fireworks show on the primary, the other monitor is black (mean grey $GREY_BEFORE before, 0.00 now)"
+    else
+        fail "$mode: the other monitor's mean grey is $(mean_grey "$E2E_DIR/shot.png" "$other"), the primary's brightest pixel $(grey_of maxima "$E2E_DIR/shot.png" "0 0 $width $height")"
+    fi
+    cp "$E2E_DIR/shot.png" "$E2E_DIR/run-$mode.png"
+
+    # The input, on the middle of the other monitor.
+    read -r l t r b <<<"$other"
+    xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2))
+    if [ "$resolution" = 0 ] && e2e_poll 1 reported '^exit '; then
+        fail "$mode: moving the pointer onto the cover ended run mode"
+    fi
+    "$@"
+    # The input ends run mode at once (the cover goes), but on a real X server
+    # giving the display mode back and ending the process take seconds.
+    if e2e_poll 20 reported '^exit 1 '; then
+        local code
+        code="$(awk '$1 == "exit" { print $3 }' "$RUNS")"
+        [ "$code" = 0 ] && ok "$mode: '$*' on the other monitor ends run mode, exit code 0" ||
+            fail "$mode: '$*' ended run mode with exit code $code"
+    else
+        fail "$mode: '$*' on the other monitor did not end run mode"
+    fi
+    if e2e_poll 10 layout_is "$BEFORE"; then
+        ok "$mode: the layout is the one from before"
+    else
+        fail "$mode: the layout is now $(monitor_layout)"
+    fi
+    if e2e_poll 5 other_monitor_is "$GREY_BEFORE"; then
+        ok "$mode: DUMMY1 shows the desktop again (mean grey $GREY_BEFORE)"
+    else
+        fail "$mode: DUMMY1's mean grey is $(other_monitor_grey) after the run"
+    fi
+    if e2e_poll 10 reported '^left 0$'; then
+        ok "$mode: no window of the saver is left"
+    else
+        fail "$mode: left behind: $(grep '^left' "$RUNS")"
+    fi
+    cat "$RUNS" >>"$ALL_RUNS"
+}
+
+run_mode 0 640 480 xdotool click 1
+run_mode 1 800 600 xdotool key --clearmodifiers space
+run_mode 2 1024 768 xdotool click 3
+run_mode 3 1280 1024 xdotool click 1
+
+# The probe watched the active window throughout.
+if grep -q '^active GlimmeraxCover' "$ALL_RUNS"; then
+    fail "a cover became the active window: $(grep '^active' "$ALL_RUNS" | tr '\n' ' ')"
+elif grep -q '^active rippleful' "$ALL_RUNS"; then
+    ok "a cover never became the active window (the saver's did)"
+else
+    fail "the probe never saw the saver's window active: $(grep '^active' "$ALL_RUNS" | tr '\n' ' ')"
+fi
+
+e2e_finish
