@@ -170,19 +170,20 @@ e2e_start_in_desktop() {
 # for the desktop to take the mode the saver asks for: e2e_run_at W H args...
 # Now and then Wine's virtual desktop applies its own first size after the
 # saver's mode change (the saver keeps drawing at its size in the top-left
-# corner); one more start tells that race from a saver that never switches,
-# which fails both times.
+# corner), and with other tests beside it a start can find the desktop not
+# up in time; two more starts tell that from a saver that never switches,
+# which fails every time.
 e2e_run_at() {
     local width="$1" height="$2"
     shift 2
     local attempt
-    for attempt in 1 2; do
+    for attempt in 1 2 3; do
         e2e_start_in_desktop 1024x768 "$@"
         if e2e_poll 30 saver_window_found && e2e_poll 30 desktop_size_is "$width" "$height"; then
             return 0
         fi
-        [ "$attempt" = 2 ] && return 1
-        echo "note: desktop $(desktop_size) after starting '$*'; starting once more" >&2
+        [ "$attempt" = 3 ] && return 1
+        echo "note: desktop '$(desktop_size)' after starting '$*'; starting once more" >&2
         e2e_kill_all
     done
 }
@@ -287,13 +288,13 @@ screenshot_desktop() {
 # mode change gets one more start.
 start_runs() {
     local attempt
-    for attempt in 1 2; do
+    for attempt in 1 2 3; do
         [ -n "$(desktop_window)" ] || e2e_new_desktop 1024x768 || return 1
         rm -f "$RUNS"
         (cd "$E2E_DIR" && exec wine explorer "/desktop=$E2E_DESKTOP" "$E2E_PROBE" "$RUNS" runs "$1" "$2" \
             "$E2E_DIR/Glimmerax.scr" /s >>"$E2E_DIR/wine.log" 2>&1) &
         if e2e_poll 30 reported '^window$' && e2e_poll 30 desktop_size_is 640 480; then return 0; fi
-        [ "$attempt" = 2 ] && return 1
+        [ "$attempt" = 3 ] && return 1
         echo "note: desktop $(desktop_size) after starting run mode; starting once more" >&2
         e2e_kill_all
     done
