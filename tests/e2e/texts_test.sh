@@ -20,7 +20,9 @@ CYANISH='(g>0.15 && b>0.15 && r<0.5*g && abs(g-b)<0.15)'
 # middle lines in cyan; all fonts large and bold so the glyphs are solid.
 {
     printf '[Set]\r\nResolution=0\r\nFps=30\r\nFpsShow=1\r\nBottomText=Glimmerax\r\n'
-    printf 'MidText=HELLO WORLD|@|SECOND LINE\r\n'
+    # Four lines, 4 s apart: each shows crisp for two frames and then melts,
+    # so a loaded machine's slow screenshots get four chances to catch one.
+    printf 'MidText=HELLO WORLD|@|SECOND LINE|@|THIRD LINE|@|FOURTH LINE\r\n'
     for section in TopFont BottomFont MidFont; do
         case $section in
             TopFont) height=-22 colour=65280 ;;
@@ -56,9 +58,9 @@ if e2e_run_at 640 480 /s; then
         fail "no frame-rate line at the top left"
     fi
     if bottom_text_shows; then ok "the bottom-right text shows in its colour"; else fail "no bottom-right text"; fi
-    if e2e_poll 15 mid_line_shows; then
+    if e2e_poll 22 mid_line_shows; then
         elapsed=$((SECONDS - started))
-        ok "the first middle line shows at the golden-section height (${elapsed} s after the window)"
+        ok "a middle line shows at the golden-section height (${elapsed} s after the window)"
         cp "$shot" "$E2E_DIR/mid-line.png"
         [ -n "${GLIMMERAX_SHOT_OUT:-}" ] && cp "$shot" "$GLIMMERAX_SHOT_OUT"
         # The line is burnt into the heat field: later frames show it
@@ -74,7 +76,7 @@ if e2e_run_at 640 480 /s; then
             fail "no glow above the middle line"
         fi
     else
-        fail "the first middle line did not show within 15 s"
+        fail "no middle line showed within 22 s"
     fi
 else
     fail "run mode did not start"
