@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-// Limits the search of every later load, the system's own included (uxtheme
-// when the first window is made), to the system folder:
+// Limits the search of every later load, the system's own included, to the
+// system folder:
 // SetDefaultDllDirectories where Windows has it (Windows 8, or 7 with
 // KB2533623), else SetDllDirectoryW(L""), which at least takes the current
 // folder out of the order; and loads the DLLs the system's libraries ask for

@@ -5,8 +5,8 @@
 namespace {
 
 // Before everything else the program runs, global objects' constructors
-// included: none may make Windows load a DLL of its own (uxtheme comes with
-// the first use of the display) from the saver's folder.
+// included: no later load, the program's or one the system makes for it,
+// may come from the saver's folder.
 __attribute__((constructor(101))) void LimitDllSearchFirst() { RestrictDllSearchToSystem(); }
 
 }  // namespace

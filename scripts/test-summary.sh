@@ -4,7 +4,9 @@
 set -u
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 native="$ROOT/build/native/ctest.log"
-win="$ROOT/build/$(bash "$ROOT/scripts/wine-arch.sh")/ctest.log"
+arch="$(bash "$ROOT/scripts/wine-arch.sh")"
+winlog="$ROOT/build/$arch/ctest.log"
+win="$winlog"
 passed=0
 failed=0
 if [ -f "$native" ]; then
@@ -23,7 +25,7 @@ if [ -f "$win" ]; then
     ep=$(sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\1/p' "$win" | awk '{ s += $1 } END { print s + 0 }')
     ef=$(sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\2/p' "$win" | awk '{ s += $1 } END { print s + 0 }')
     rm -f "$stripped"
-    echo "Windows unit tests under Wine ($(bash "$ROOT/scripts/wine-arch.sh")): ${wp:-0} passed, ${wf:-0} failed"
+    echo "Windows unit tests under Wine ($arch): ${wp:-0} passed, ${wf:-0} failed"
     echo "end-to-end checks under Wine: ${ep:-0} passed, ${ef:-0} failed"
     passed=$((passed + ${wp:-0} + ${ep:-0}))
     failed=$((failed + ${wf:-0} + ${ef:-0}))
@@ -34,9 +36,9 @@ if [ -s "$phases" ]; then
     echo "time of each phase (s; the builds and the prefix overlap, and so do the two test runs):"
     awk '{ printf "  %-14s %4d\n", $1, $2 }' "$phases"
 fi
-if [ -f "$ROOT/build/$(bash "$ROOT/scripts/wine-arch.sh")/ctest.log" ]; then
+if [ -f "$winlog" ]; then
     echo "Windows tests (s):"
-    sed -E 's/^[0-9]+: //' "$ROOT/build/$(bash "$ROOT/scripts/wine-arch.sh")/ctest.log" |
+    sed -E 's/^[0-9]+: //' "$winlog" |
         awk '/Test +#[0-9]+: / { for (i = 1; i <= NF; ++i) if ($i == "sec") printf "  %-28s %7s %s\n", $4, $(i-1), $(i-2) }'
 fi
 echo "Total: $passed passed, $failed failed"
