@@ -11,10 +11,6 @@ INI="$E2E_DIR/Glimmerax.ini"
 dialog_process_alive() { pgrep -f "^$E2E_DIR/Glimmerax\.scr" >/dev/null 2>&1; }
 dialog_process_gone() { ! dialog_process_alive; }
 
-start_dialog() {
-    e2e_start_bare /c
-    e2e_poll 30 windows_are 1
-}
 
 control_text() { control "$1" | cut -d' ' -f9-; }
 control_state() { control "$1" | cut -d' ' -f3-4; }
@@ -53,7 +49,7 @@ blue_share() {
 
 # 1. The stored values show; the check box drives edit 1002 at once.
 e2e_ini "Resolution=2" "MaxParticleNum=300" "Fps=30" "FpsShow=1" "TopText=hello top"
-if start_dialog; then
+if e2e_open_dialog; then
     ok "/c opens the dialog captioned Glimmerax"
     [ "$(control_text 1001)" = "1024*768" ] && ok "Resolution 2 shows 1024*768" \
         || fail "the resolution shows '$(control_text 1001)'"
@@ -112,7 +108,7 @@ e2e_kill_all
 # 3. Invalid numbers: one message each, the dialog stays, the file is kept.
 e2e_ini "Resolution=1" "MaxParticleNum=300" "Fps=30" "FpsShow=0"
 before="$(md5sum <"$INI")"
-if start_dialog; then
+if e2e_open_dialog; then
     for bad in "1000 99 100 和 1000" "1000 1001 100 和 1000" "1000 12a 整数" "1017 14 15 和 100" "1017 101 15 和 100"; do
         set -- $bad
         id="$1" typed="$2"
@@ -150,7 +146,7 @@ e2e_kill_all
 # 4. Cancel after a font change leaves the file as it was.
 e2e_ini "Resolution=1" "TopText=kept"
 before="$(md5sum <"$INI")"
-if start_dialog; then
+if e2e_open_dialog; then
     click_control 1007
     if e2e_poll 15 has_window_named '^字体$'; then
         ok "the font button opens the font dialog"
@@ -179,7 +175,7 @@ menu_window() {
     return 1
 }
 has_menu() { [ -n "$(menu_window)" ]; }
-if start_dialog; then
+if e2e_open_dialog; then
     # What Alt+Space asks for: the system menu, opened from the keyboard.
     probe_bare syscommand Glimmerax 0xF100 32 >/dev/null
     if e2e_poll 10 has_menu; then
@@ -234,7 +230,7 @@ for i in 0 1; do
 done
 rm -f "$OPENED"
 opened_lines() { [ -f "$OPENED" ] && [ "$(wc -l <"$OPENED")" -ge "$1" ]; }
-if start_dialog; then
+if e2e_open_dialog; then
     # Each click waits for the shell to have handed its target over; the
     # pointer rests on the dialog's background in between, so no link still
     # holds the mouse when the next one is clicked.

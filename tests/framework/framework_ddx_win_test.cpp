@@ -12,10 +12,10 @@
 
 namespace {
 
-std::vector<std::wstring> shownMessages;
+std::vector<std::wstring> ddxShownMessages;
 
-int RecordMessage(HWND, const wchar_t* text) {
-    shownMessages.push_back(text);
+int RecordDdxMessage(HWND, const wchar_t* text) {
+    ddxShownMessages.push_back(text);
     return IDOK;
 }
 
@@ -61,8 +61,8 @@ public:
 class DataExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        shownMessages.clear();
-        AfxSetMessageBoxFunc(RecordMessage);
+        ddxShownMessages.clear();
+        AfxSetMessageBoxFunc(RecordDdxMessage);
     }
     void TearDown() override { AfxSetMessageBoxFunc(nullptr); }
 
@@ -90,10 +90,10 @@ TEST_F(DataExchangeTest, LoadingFillsTheControlsAndSetsTheTextLimit) {
         // The number edits have no limit of their own.
         EXPECT_NE(10, ::SendMessageA(d.Item(kFirst), EM_GETLIMITTEXT, 0, 0));
     });
-    EXPECT_TRUE(shownMessages.empty()) << "loading checks no range";
+    EXPECT_TRUE(ddxShownMessages.empty()) << "loading checks no range";
 }
 
-struct NumberCase {
+struct DdxNumberCase {
     int id;
     const char* typed;
     bool accepted;
@@ -104,7 +104,7 @@ struct NumberCase {
 // Every case in one dialog: opening and closing a window is the slow part
 // under Wine.
 TEST_F(DataExchangeTest, NumbersAreCheckedAgainstTheirRanges) {
-    const NumberCase cases[] = {
+    const DdxNumberCase cases[] = {
         {kFirst, "99", false, 99, L"100 和 1000"},     {kFirst, "100", true, 100, nullptr},
         {kFirst, "1000", true, 1000, nullptr},         {kFirst, "1001", false, 1001, L"100 和 1000"},
         {kFirst, " 250 ", true, 250, nullptr},         {kFirst, "", false, 300, L"整数"},
@@ -116,9 +116,9 @@ TEST_F(DataExchangeTest, NumbersAreCheckedAgainstTheirRanges) {
     };
     ExchangeDialog dialog;
     Run(dialog, [&](ExchangeDialog& d) {
-        for (const NumberCase& c : cases) {
+        for (const DdxNumberCase& c : cases) {
             SCOPED_TRACE(std::string(c.id == kFirst ? "first " : "second ") + c.typed);
-            shownMessages.clear();
+            ddxShownMessages.clear();
             d.first = 300;
             d.text = "members";
             d.check = TRUE;
@@ -139,12 +139,12 @@ TEST_F(DataExchangeTest, NumbersAreCheckedAgainstTheirRanges) {
             EXPECT_EQ(c.stored, member);
             if (c.accepted) {
                 EXPECT_TRUE(saved);
-                EXPECT_TRUE(shownMessages.empty());
+                EXPECT_TRUE(ddxShownMessages.empty());
                 continue;
             }
             EXPECT_FALSE(saved);
-            ASSERT_EQ(1u, shownMessages.size()) << "one message, not one per field";
-            EXPECT_NE(std::wstring::npos, shownMessages[0].find(c.message));
+            ASSERT_EQ(1u, ddxShownMessages.size()) << "one message, not one per field";
+            EXPECT_NE(std::wstring::npos, ddxShownMessages[0].find(c.message));
             EXPECT_EQ(control, ::GetFocus());
             EXPECT_EQ(0u, selStart);
             EXPECT_EQ(std::string(c.typed).size(), selEnd) << "the whole text is selected";
@@ -177,7 +177,7 @@ TEST_F(DataExchangeTest, ATextLongerThanItsLimitInBytesIsRefused) {
     Run(dialog, [&](ExchangeDialog& d) {
         for (const TextCase& c : cases) {
             SCOPED_TRACE(c.typed);
-            shownMessages.clear();
+            ddxShownMessages.clear();
             d.text = "members";
             d.second = 30;
             d.UpdateData(FALSE);
@@ -191,8 +191,8 @@ TEST_F(DataExchangeTest, ATextLongerThanItsLimitInBytesIsRefused) {
                 EXPECT_EQ(50u, d.second);
             } else {
                 EXPECT_FALSE(saved);
-                ASSERT_EQ(1u, shownMessages.size());
-                EXPECT_NE(std::wstring::npos, shownMessages[0].find(L"10"));
+                ASSERT_EQ(1u, ddxShownMessages.size());
+                EXPECT_NE(std::wstring::npos, ddxShownMessages[0].find(L"10"));
                 EXPECT_EQ(d.Item(kText), ::GetFocus());
                 EXPECT_EQ(30u, d.second) << "the field after the failure is kept";
             }
@@ -209,7 +209,7 @@ TEST_F(DataExchangeTest, OkEndsOnlyWhenTheFieldsAreValid) {
         stillOpen = ::IsWindow(d.m_hWnd) && ::IsWindowEnabled(d.m_hWnd);
     });
     EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(1u, shownMessages.size());
+    EXPECT_EQ(1u, ddxShownMessages.size());
 
     ExchangeDialog valid;
     valid.action = [](ExchangeDialog& d) {

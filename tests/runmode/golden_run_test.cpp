@@ -33,7 +33,7 @@ const int goldenFrames = 240;
 const unsigned frameStepMs = 100;  // the run's own clock: ten frames a second
 const uint32_t goldenSeed = 20240229u;
 
-uint64_t Mix(uint64_t hash, uint32_t value) { return (hash ^ value) * 1099511628211ull; }
+uint64_t MixIntoHash(uint64_t hash, uint32_t value) { return (hash ^ value) * 1099511628211ull; }
 
 // Window timers on the run's clock: a started timer fires every period.
 std::map<unsigned, unsigned> timerPeriods;
@@ -165,8 +165,8 @@ GoldenHashes RunGolden(int mode, int path) {
     EXPECT_EQ(centredDraws, 6);
 
     GoldenHashes hashes{14695981039346656037ull, 14695981039346656037ull};
-    for (int i = 0; i < fieldWidth * fieldHeight; ++i) hashes.field = Mix(hashes.field, HeatField[i]);
-    for (uint16_t pixel : backBuffer) hashes.pixels = Mix(hashes.pixels, pixel);
+    for (int i = 0; i < fieldWidth * fieldHeight; ++i) hashes.field = MixIntoHash(hashes.field, HeatField[i]);
+    for (uint16_t pixel : backBuffer) hashes.pixels = MixIntoHash(hashes.pixels, pixel);
 
     saverReady = 0;
     ReleaseEngine();

@@ -72,7 +72,7 @@ protected:
     std::vector<std::string> created_;
 };
 
-void FillSample() {
+void FillWinSample() {
     FillSampleSettings({3, 1000, 15, "\xD0\xC2\xC4\xEA\xBF\xEC\xC0\xD6" /* happy new year */,
                         "Bottom", "One\r\nTwo", {-12, 700, 134, 2, "\xCB\xCE\xCC\xE5", 255},
                         {20, 400, 0, 2, "Arial", 16777215},
@@ -100,7 +100,7 @@ std::string FontSection(const char* name, const char* height, const char* weight
 }
 
 TEST_F(SettingsFileTest, FileWrittenFromNothingHasTheFixedOrder) {
-    FillSample();
+    FillWinSample();
     std::string path = PathOf("Glimmerax.ini");
     EXPECT_EQ(1, SaveSettingsToFile(path.c_str()));
     EXPECT_FALSE(Exists(path + ".tmp"));
@@ -120,7 +120,7 @@ TEST_F(SettingsFileTest, FileWrittenFromNothingHasTheFixedOrder) {
 }
 
 TEST_F(SettingsFileTest, WhatWasWrittenReadsBackTheSame) {
-    FillSample();
+    FillWinSample();
     // The longest middle text the file can need: 1023 line breaks and one
     // character, 3070 bytes once written.
     std::string mid;
@@ -190,7 +190,7 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsLeftAsItWas) {
         CloseHandle(probe);
         GTEST_SKIP() << "read-only files can be written here";
     }
-    FillSample();
+    FillWinSample();
     SettingsRecord record = Settings;
     EXPECT_EQ(0, SaveSettingsToFile(path.c_str()));
     EXPECT_EQ(before, ReadFileBytes(path));
@@ -205,7 +205,7 @@ TEST_F(SettingsFileTest, LockedFileIsLeftAsItWas) {
     HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
-    FillSample();
+    FillWinSample();
     SettingsRecord record = Settings;
     EXPECT_EQ(0, SaveSettingsToFile(path.c_str()));
     // Reading meets the same lock: the defaults, as for a missing file.
@@ -219,7 +219,7 @@ TEST_F(SettingsFileTest, LockedFileIsLeftAsItWas) {
 TEST_F(SettingsFileTest, FolderThatCannotBeWrittenStoresNothing) {
     std::string missingFolder = folder_ + "no-such-folder\\";
     std::string path = missingFolder + "Glimmerax.ini";
-    FillSample();
+    FillWinSample();
     EXPECT_EQ(0, SaveSettingsToFile(path.c_str()));
     EXPECT_FALSE(Exists(path));
     EXPECT_FALSE(Exists(missingFolder));
@@ -259,7 +259,7 @@ const char kUserFile[] =
 TEST_F(SettingsFileTest, SaveReplacesTheWholeFileOrNothing) {
     std::string path = PathOf("Glimmerax.ini");
     std::string copy = PathOf("Glimmerax.ini.tmp");
-    FillSample();
+    FillWinSample();
     for (int refused = 0; refused < 52; ++refused) {
         WriteFileBytes(path, kUserFile);
         refusingStore.refused = refused;
@@ -295,7 +295,7 @@ TEST_F(SettingsFileTest, TextsComeBackAsTyped) {
                                 "\tfirst\r\nlast", "first\r\nlast\t"};
     std::string path = PathOf("Texts.ini");
     for (size_t i = 0; i < sizeof texts / sizeof *texts; ++i) {
-        FillSample();
+        FillWinSample();
         CopyTextBounded(Settings.TopText, sizeof Settings.TopText, texts[i]);
         CopyTextBounded(Settings.BottomText, sizeof Settings.BottomText,
                         texts[(i + 1) % (sizeof texts / sizeof *texts)]);
