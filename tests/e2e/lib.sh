@@ -23,7 +23,11 @@ e2e_begin() {
     rm -rf "$E2E_DIR"
     mkdir -p "$E2E_DIR"
     cp "$E2E_SCR_SOURCE" "$E2E_DIR/Glimmerax.scr"
-    glimmerax_private_prefix "$E2E_BUILD/e2e/prefixes/$name" || exit 1
+    if [ "${2:-}" = two-monitors ]; then
+        glimmerax_private_prefix "$E2E_BUILD/e2e/prefixes/$name" managed || exit 1
+    else
+        glimmerax_private_prefix "$E2E_BUILD/e2e/prefixes/$name" || exit 1
+    fi
     trap e2e_end EXIT
     if [ "${2:-}" = two-monitors ]; then
         e2e_start_two_monitors || exit 1
