@@ -8,7 +8,7 @@ source "$ROOT/scripts/xvfb.sh"
 # GLIMMERAX_PREFIX_COPY: run in a copy of the prefix there (beside other
 # Wine runs of the tests); otherwise in the prefix itself.
 if [ -n "${GLIMMERAX_PREFIX_COPY:-}" ]; then
-    glimmerax_private_prefix "$GLIMMERAX_PREFIX_COPY" || exit 1
+    glimmerax_private_prefix "$GLIMMERAX_PREFIX_COPY" unmanaged || exit 1
 else
     glimmerax_prepare_prefix || exit 1
 fi
