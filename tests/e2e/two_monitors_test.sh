@@ -86,9 +86,17 @@ run_mode() {
     if [ "$resolution" = 0 ] && e2e_poll 1 reported '^exit '; then
         fail "$mode: moving the pointer onto the cover ended run mode"
     fi
-    "$@"
     # The input ends run mode at once (the cover goes), but on a real X server
-    # giving the display mode back and ending the process take seconds.
+    # giving the display mode back and ending the process take seconds. Now
+    # and then, on a loaded machine, the X server's first input to a cover
+    # is lost (seen at 1280x1024 once in a few runs): up to three, as a user
+    # would press again. A cover that never ends run mode fails all three.
+    local attempt
+    for attempt in 1 2 3; do
+        "$@"
+        # Taken once the cover has gone (the first thing the end does).
+        e2e_poll 5 eval 'reported "^exit 1 " || [ "$(last_reported covers)" = "covers 0" ]' && break
+    done
     if e2e_poll 20 reported '^exit 1 '; then
         local code
         code="$(awk '$1 == "exit" { print $3 }' "$RUNS")"
