@@ -9,7 +9,7 @@ JOBS      ?= 2
 ARGS      ?=
 
 .PHONY: all dist setup soak stress configure-win32 configure-win64 configure-native run test test-native \
-	test-windows test-win32 test-win64 wintests bench clean
+	test-windows wintests bench clean
 
 # The Wine of this machine: win32 runs the product itself; win64, where the
 # kernel runs no 32-bit code, runs its 64-bit twin (scripts/wine-arch.sh).
@@ -51,22 +51,13 @@ test: setup
 # The product is always built; its Windows tests run under the Wine this
 # machine has.
 test-windows: configure-win32
-	@if [ "$(WINE_ARCH)" = win64 ]; then \
-		cmake --build $(WIN32DIR) -j$(JOBS) --target Glimmerax && \
-		$(MAKE) --no-print-directory test-win64; \
-	else $(MAKE) --no-print-directory test-win32; fi
+	@[ "$(WINE_ARCH)" != win64 ] || $(MAKE) --no-print-directory configure-win64
+	JOBS=$(JOBS) GLIMMERAX_WINE_ARCH=$(WINE_ARCH) bash scripts/build-windows.sh
+	bash scripts/ctest.sh build/$(WINE_ARCH)
 
 test-native: configure-native
 	cmake --build $(NATIVE) -j$(JOBS)
 	bash scripts/ctest.sh $(NATIVE)
-
-test-win32: configure-win32
-	cmake --build $(WIN32DIR) -j$(JOBS) --target all glimmerax_wintests
-	bash scripts/ctest.sh $(WIN32DIR)
-
-test-win64: configure-win64
-	cmake --build $(WIN64DIR) -j$(JOBS) --target all glimmerax_wintests
-	bash scripts/ctest.sh $(WIN64DIR)
 
 # The Win32 unit tests alone, under Wine.
 wintests: setup configure-win32 configure-win64
@@ -85,9 +76,8 @@ soak: all configure-win32
 # Not part of `make test`: the repeated end-to-end checks at length (80
 # starts of run mode watched 5 s each, 60 kills during OK).
 stress: setup configure-win32
-	@if [ "$(WINE_ARCH)" = win64 ]; then $(MAKE) --no-print-directory configure-win64 && \
-		cmake --build $(WIN32DIR) -j$(JOBS) --target Glimmerax; fi
-	cmake --build build/$(WINE_ARCH) -j$(JOBS) --target all
+	@[ "$(WINE_ARCH)" != win64 ] || $(MAKE) --no-print-directory configure-win64
+	JOBS=$(JOBS) GLIMMERAX_WINE_ARCH=$(WINE_ARCH) bash scripts/build-windows.sh
 	cd build/$(WINE_ARCH) && RUN_ALONE_STARTS=80 RUN_ALONE_WATCH=5 SAVE_KILLS=60 \
 		ctest -V -j2 -R 'e2e_(run_alone|save)_test' --timeout 3600
 

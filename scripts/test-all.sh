@@ -44,15 +44,7 @@ make --no-print-directory configure-native configure-win32 >/dev/null || exit 1
 
 echo "== building the native and Windows trees and making the Wine prefix ($ARCH); the native tests"
 prefix_step() { bash -c 'source scripts/wine-env.sh && glimmerax_prepare_prefix'; }
-build_windows() {
-    if [ "$ARCH" = win64 ]; then
-        # The product, whose release checks run beside the 64-bit twin's tests.
-        cmake --build build/win32 -j"$JOBS" --target Glimmerax &&
-            cmake --build build/win64 -j"$JOBS" --target all glimmerax_wintests
-    else
-        cmake --build build/win32 -j"$JOBS" --target all glimmerax_wintests
-    fi
-}
+build_windows() { JOBS="$JOBS" bash scripts/build-windows.sh; }
 # The native tests run as soon as their tree is built, beside the rest of
 # the Windows build.
 native_step() {

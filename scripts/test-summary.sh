@@ -5,8 +5,7 @@ set -u
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 native="$ROOT/build/native/ctest.log"
 arch="$(bash "$ROOT/scripts/wine-arch.sh")"
-winlog="$ROOT/build/$arch/ctest.log"
-win="$winlog"
+win="$ROOT/build/$arch/ctest.log"
 passed=0
 failed=0
 if [ -f "$native" ]; then
@@ -19,11 +18,10 @@ fi
 if [ -f "$win" ]; then
     stripped="$(mktemp)"
     sed -E 's/^[0-9]+: //' "$win" >"$stripped"
-    win="$stripped"
-    wp=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$win" | awk '{ s += $1 } END { print s + 0 }')
-    wf=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\1/p' "$win" | awk '{ s += $1 } END { print s + 0 }')
-    ep=$(sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\1/p' "$win" | awk '{ s += $1 } END { print s + 0 }')
-    ef=$(sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\2/p' "$win" | awk '{ s += $1 } END { print s + 0 }')
+    wp=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$stripped" | awk '{ s += $1 } END { print s + 0 }')
+    wf=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\1/p' "$stripped" | awk '{ s += $1 } END { print s + 0 }')
+    ep=$(sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\1/p' "$stripped" | awk '{ s += $1 } END { print s + 0 }')
+    ef=$(sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\2/p' "$stripped" | awk '{ s += $1 } END { print s + 0 }')
     rm -f "$stripped"
     echo "Windows unit tests under Wine ($arch): ${wp:-0} passed, ${wf:-0} failed"
     echo "end-to-end checks under Wine: ${ep:-0} passed, ${ef:-0} failed"
@@ -36,9 +34,9 @@ if [ -s "$phases" ]; then
     echo "time of each phase (s; the builds and the prefix overlap, and so do the two test runs):"
     awk '{ printf "  %-14s %4d\n", $1, $2 }' "$phases"
 fi
-if [ -f "$winlog" ]; then
+if [ -f "$win" ]; then
     echo "Windows tests (s):"
-    sed -E 's/^[0-9]+: //' "$winlog" |
+    sed -E 's/^[0-9]+: //' "$win" |
         awk '/Test +#[0-9]+: / { for (i = 1; i <= NF; ++i) if ($i == "sec") printf "  %-28s %7s %s\n", $4, $(i-1), $(i-2) }'
 fi
 echo "Total: $passed passed, $failed failed"

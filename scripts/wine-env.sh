@@ -36,10 +36,12 @@ export FONTCONFIG_FILE="$WINEPREFIX/fonts.conf"
 #    from its bitmaps; the System font stays WenQuanYi.
 GLIMMERAX_PREFIX_VERSION=2
 
+# Whether the prefix holds this script's version of the set-up.
+glimmerax_prefix_ready() { [ "$(cat "$WINEPREFIX/.glimmerax-ready" 2>/dev/null)" = "$GLIMMERAX_PREFIX_VERSION" ]; }
+
 # Prepares the prefix once; tests started side by side wait for the first.
 glimmerax_prepare_prefix() {
-    local marker="$WINEPREFIX/.glimmerax-ready"
-    if [ "$(cat "$marker" 2>/dev/null)" = "$GLIMMERAX_PREFIX_VERSION" ]; then return 0; fi
+    glimmerax_prefix_ready && return 0
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock 9
@@ -74,8 +76,7 @@ glimmerax_private_prefix() {
 }
 
 glimmerax_prepare_prefix_locked() {
-    local marker="$WINEPREFIX/.glimmerax-ready"
-    if [ "$(cat "$marker" 2>/dev/null)" = "$GLIMMERAX_PREFIX_VERSION" ]; then return 0; fi
+    glimmerax_prefix_ready && return 0
     echo "wine: preparing the prefix at $WINEPREFIX" >&2
     mkdir -p "$WINEPREFIX"
     glimmerax_write_fonts_conf
@@ -96,7 +97,7 @@ glimmerax_prepare_prefix_locked() {
     wine reg add "$key" /v "System,134" /t REG_SZ /d "WenQuanYi Zen Hei,134" /f >/dev/null 2>&1
     wineserver -w 2>/dev/null || true
     if [ -f "$WINEPREFIX/system.reg" ]; then
-        echo "$GLIMMERAX_PREFIX_VERSION" >"$marker"
+        echo "$GLIMMERAX_PREFIX_VERSION" >"$WINEPREFIX/.glimmerax-ready"
     else
         echo "wine: the prefix could not be created" >&2
         return 1

@@ -11,7 +11,6 @@ INI="$E2E_DIR/Glimmerax.ini"
 dialog_process_alive() { pgrep -f "^$E2E_DIR/Glimmerax\.scr" >/dev/null 2>&1; }
 dialog_process_gone() { ! dialog_process_alive; }
 
-
 control_text() { control "$1" | cut -d' ' -f9-; }
 control_state() { control "$1" | cut -d' ' -f3-4; }
 

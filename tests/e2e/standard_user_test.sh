@@ -90,19 +90,17 @@ GLIMMERAX_PLANT_LOG="$(winepath -w "$PLANT_LOG" 2>/dev/null)"
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$(echo $PLANTED | tr ' ' ',')=n,b"
 
 # Configure, with the font and colour dialogs opened and closed.
-e2e_start_bare /c
-if e2e_poll 30 windows_are 1; then
+if e2e_open_dialog; then
     # A click that lands while the dialog is still taking the activation
     # back from the last picker can be lost: a second one.
     picker_open() { has_window_named "^字体$" || has_window_named "^颜色$"; }
     for button in 1007 1018; do
-        focus_dialog
-        click_control "$button"
-        if ! e2e_poll 10 picker_open; then
+        for attempt in 1 2; do
             focus_dialog
             click_control "$button"
-        fi
-        if e2e_poll 10 picker_open; then
+            e2e_poll 10 picker_open && break
+        done
+        if picker_open; then
             press_until_gone '^(字体|颜色)$' Escape || fail "planted DLLs: a picker did not close"
         else
             fail "planted DLLs: button $button opened no picker"
