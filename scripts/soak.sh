@@ -9,14 +9,14 @@ export GLIMMERAX_SCR="${GLIMMERAX_SCR:-$ROOT/dist/Glimmerax.scr}"
 source "$ROOT/tests/e2e/lib.sh"
 SOAK_SECONDS="${SOAK_SECONDS:-600}"
 SOAK_EVERY="${SOAK_EVERY:-30}"
-e2e_begin soak
+e2e_begin soak one-monitor
 e2e_ini "Resolution=3" "Fps=30" "FpsShow=1" "BottomText=Glimmerax" \
     "MidText=Happy New Year|@|Glimmerax|@|A third line to melt away"
 mkdir -p "$ROOT/out"
 csv="$ROOT/out/soak.csv"
 echo "seconds,rss_kb,vsize_kb,threads" >"$csv"
 
-e2e_start_in_desktop 1280x1024 /s
+e2e_start_bare /s
 if ! e2e_poll 30 saver_window_found; then
     echo "soak: run mode did not start" >&2
     exit 1
@@ -39,8 +39,8 @@ while [ $((SECONDS - start)) -le "$SOAK_SECONDS" ]; do
     fi
     sleep 1
 done
-screenshot_desktop "$ROOT/out/soak-end.png"
-focus_desktop
+screenshot "$ROOT/out/soak-end.png"
+pointer_on_screen
 xdotool key space
 if e2e_poll 5 saver_gone; then
     echo "soak: the key ended run mode"

@@ -68,6 +68,13 @@ glimmerax_private_prefix() {
     # default, as make run does: they type and click as a user, and the
     # keys xdotool sends, and the clicks on the covers of a second monitor,
     # reach the window they are meant for only that way.
+    # Wine draws Direct3D and DirectDraw from a thread of its own beside the
+    # program's; the saver's frame loop spins on the clock between frames
+    # (it never sleeps), so with that thread a saver would take close to two
+    # cores of a 2-core machine, and starve every test beside it. Here Wine
+    # draws in the calling thread: the same calls, the same pictures, one
+    # core.
+    printf '\n[Software\\\\Wine\\\\Direct3D] 1\n"csmt"=dword:00000000\n' >>"$dir/user.reg"
     if [ "${2:-}" = unmanaged ]; then
         printf '\n[Software\\\\Wine\\\\X11 Driver] 1\n"Managed"="N"\n' >>"$dir/user.reg"
     fi

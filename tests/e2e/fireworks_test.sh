@@ -2,7 +2,7 @@
 # The animation end to end: after a few seconds of run mode the screen shows
 # many coloured trails on black.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-e2e_begin fireworks
+e2e_begin fireworks one-monitor
 
 # Fractions of the picture: pixels brighter than black, and pixels of a
 # clearly saturated colour (black and grey are not).
@@ -14,7 +14,7 @@ at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
 shot="$E2E_DIR/fireworks.png"
 shows_fireworks() {
-    screenshot_desktop "$shot" || return 1
+    screenshot "$shot" || return 1
     local lit colour
     lit="$(lit_fraction "$shot")"
     colour="$(colour_fraction "$shot")"
@@ -37,7 +37,7 @@ if e2e_run_at 640 480 /s; then
     echo "  top-left corner brightest value $corners"
     [ -n "${GLIMMERAX_SHOT_OUT:-}" ] && cp "$shot" "$GLIMMERAX_SHOT_OUT"
 else
-    fail "run mode did not start: desktop $(desktop_size), inside $(probe_desktop screen), error box: $(probe_desktop message Error)"
+    fail "run mode did not start: screen $(screen_size), error box: $(probe_bare message Error)"
 fi
 e2e_kill_all
 e2e_finish

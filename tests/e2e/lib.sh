@@ -1,6 +1,6 @@
 # Sourced by the end-to-end tests: starts the real screen saver under Wine on
 # a private X server and looks at it from outside (xdotool, ImageMagick) and
-# from inside (the probe, run in the same Wine desktop).
+# from inside (the probe, run on the same X server).
 set -u
 E2E_ROOT="${GLIMMERAX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
 E2E_BUILD="${GLIMMERAX_BUILD:-$E2E_ROOT/build/win32}"
@@ -11,11 +11,11 @@ source "$E2E_ROOT/scripts/xvfb.sh"
 
 E2E_FAILURES=0
 E2E_PASSES=0
-E2E_DESKTOP="Glimmerax"
 SAVER_PID=""
 
-# e2e_begin NAME [two-monitors]: the second form runs on a real X server
-# with two monitors (e2e_start_two_monitors) instead of Xvfb.
+# e2e_begin NAME [one-monitor|two-monitors]: those forms run on a real X
+# server (e2e_start_xorg) instead of Xvfb, whose display mode cannot change.
+E2E_DISPLAY=xvfb
 e2e_begin() {
     local name="$1"
     E2E_DIR="$E2E_BUILD/e2e/$name"
@@ -23,36 +23,50 @@ e2e_begin() {
     rm -rf "$E2E_DIR"
     mkdir -p "$E2E_DIR"
     cp "$E2E_SCR_SOURCE" "$E2E_DIR/Glimmerax.scr"
-    glimmerax_private_prefix "$E2E_BUILD/e2e/prefixes/$name" || exit 1
+    # On the one-monitor server Wine places the windows itself: with no
+    # window manager there, Wine would wait 2 s for one each time a
+    # full-screen window goes, and run mode would take that long to end.
+    local kind=""
+    [ "${2:-}" = one-monitor ] && kind=unmanaged
+    glimmerax_private_prefix "$E2E_BUILD/e2e/prefixes/$name" $kind || exit 1
     trap e2e_end EXIT
-    if [ "${2:-}" = two-monitors ]; then
-        e2e_start_two_monitors || exit 1
-    else
+    # One Wine server, with Wine's own services, for the whole test: a
+    # program started in a running server starts in a tenth of the time of
+    # one that has to bring the server and its services up first.
+    wineserver -p
+    E2E_DISPLAY="${2:-xvfb}"
+    if [ "$E2E_DISPLAY" = xvfb ]; then
         glimmerax_start_xvfb 1280x1024x24 || exit 1
+    else
+        e2e_start_xorg "$E2E_DISPLAY" || exit 1
     fi
 }
 
 e2e_end() {
     e2e_kill_all
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
     glimmerax_stop_xvfb
-    e2e_stop_two_monitors
+    e2e_stop_xorg
 }
 
-# Xorg on the dummy driver's two outputs (tests/e2e/two-monitors.conf):
+# Xorg on the dummy driver (tests/e2e/KIND.conf), where the saver changes
+# the display mode as on a PC: one-monitor, DUMMY0 1280x1024; two-monitors,
 # DUMMY0 1280x1024 at (0,0), the primary, and DUMMY1 1024x768 at its right.
 # It needs root and the packages scripts/setup.sh installs; it is stopped by
 # its process id. Sets DISPLAY and XORG_PID.
 XORG_PID=""
-e2e_start_two_monitors() {
-    local n
+e2e_start_xorg() {
+    local n monitors=1
+    [ "$1" = two-monitors ] && monitors=2
     for n in $(seq 150 199); do
         [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
-        Xorg ":$n" -config "$E2E_ROOT/tests/e2e/two-monitors.conf" -noreset -nolisten tcp \
+        Xorg ":$n" -config "$E2E_ROOT/tests/e2e/$1.conf" -noreset -nolisten tcp \
             -logfile "$E2E_DIR/xorg.log" -novtswitch -sharevts >"$E2E_DIR/xorg.out" 2>&1 &
         XORG_PID=$!
         export DISPLAY=":$n"
-        if e2e_poll 20 two_monitors_up; then return 0; fi
-        e2e_stop_two_monitors
+        if e2e_poll 20 xorg_up $monitors; then return 0; fi
+        e2e_stop_xorg
         # Another server may have taken the number meanwhile: try the next.
         grep -q 'Server is already active' "$E2E_DIR/xorg.out" 2>/dev/null && continue
         break
@@ -61,11 +75,11 @@ e2e_start_two_monitors() {
     tail -n 5 "$E2E_DIR/xorg.out" >&2
     return 1
 }
-two_monitors_up() {
-    kill -0 "$XORG_PID" 2>/dev/null && [ "$(xrandr --listmonitors 2>/dev/null | head -n 1)" = "Monitors: 2" ]
+xorg_up() {
+    kill -0 "$XORG_PID" 2>/dev/null && [ "$(xrandr --listmonitors 2>/dev/null | head -n 1)" = "Monitors: $1" ]
 }
 
-e2e_stop_two_monitors() {
+e2e_stop_xorg() {
     if [ -n "${XORG_PID:-}" ]; then
         kill "$XORG_PID" 2>/dev/null || true
         wait "$XORG_PID" 2>/dev/null || true
@@ -90,15 +104,44 @@ grey_of() {
         awk '{ printf "%.2f\n", $1 }'
 }
 
-e2e_kill_all() {
-    wineserver -k 2>/dev/null || true
-    wineserver -w 2>/dev/null || true
-    SAVER_PID=""
-    # The next test must not find the last one's desktop window.
-    e2e_poll 10 no_desktop_window || true
+# The Windows programs the test started in its prefix: every process of
+# Wine's loader there but the services Wine starts with its server.
+e2e_programs() {
+    local environ pid exe first
+    for environ in $(grep -l -s -z -xF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ); do
+        pid="${environ#/proc/}"
+        pid="${pid%/environ}"
+        exe="$(readlink "/proc/$pid/exe" 2>/dev/null)"
+        case "$exe" in
+            /usr/lib/wine/wineserver*) continue ;;
+            /usr/lib/wine/wine*) ;;
+            *) continue ;;
+        esac
+        first=""
+        read -r -d '' first <"/proc/$pid/cmdline" 2>/dev/null
+        [[ "${first,,}" =~ ^[a-z]:\\windows\\system32\\(services|winedevice|plugplay|svchost|rpcss)\.exe( |$) ]] && continue
+        echo "$pid"
+    done
 }
+no_programs() { [ -z "$(e2e_programs)" ]; }
 
-no_desktop_window() { [ -z "$(desktop_window)" ]; }
+# Ends every program the test started; the server and its services stay for
+# the next check.
+e2e_kill_all() {
+    local pids
+    pids="$(e2e_programs)"
+    # shellcheck disable=SC2086
+    [ -z "$pids" ] || kill -9 $pids 2>/dev/null
+    e2e_poll 10 no_programs || echo "note: programs left after the kill: $(e2e_programs)" >&2
+    [ -z "$SAVER_PID" ] || wait "$SAVER_PID" 2>/dev/null
+    SAVER_PID=""
+    # A saver killed in run mode leaves its display mode behind; a user's
+    # screen would be at its own mode for the next start.
+    if [ "$E2E_DISPLAY" = one-monitor ] && ! screen_is 1280 1024; then
+        xrandr --output DUMMY0 --mode 1280x1024 2>/dev/null
+        e2e_poll 10 screen_is 1280 1024 || echo "note: the screen stays at $(screen_size)" >&2
+    fi
+}
 
 ok() { E2E_PASSES=$((E2E_PASSES + 1)); echo "ok: $*"; }
 fail() { E2E_FAILURES=$((E2E_FAILURES + 1)); echo "FAIL: $*"; }
@@ -141,58 +184,16 @@ saver_pids() {
 saver_alive() { [ -n "$(saver_pids)" ]; }
 saver_gone() { ! saver_alive; }
 
-# Makes the virtual desktop (WxH) and waits until a program started inside
-# it sees that size: only then has the desktop finished starting, and cannot
-# take the activation, or size itself once more, under a saver started next.
-e2e_new_desktop() {
-    wine explorer "/desktop=$E2E_DESKTOP,$1" >/dev/null 2>&1 &
-    e2e_poll 30 desktop_size_is "${1%x*}" "${1#*x}" &&
-        e2e_poll 30 probe_sees_screen "${1%x*} ${1#*x}"
-}
-probe_sees_screen() { [ "$(probe_desktop screen)" = "$1" ]; }
-
-# Starts the saver inside a Wine virtual desktop, where display-mode changes
-# are emulated: e2e_start_in_desktop WxH args... The desktop is made first,
-# as on a real machine: a mode change made while Wine is still sizing a new
-# desktop can be undone by it.
-e2e_start_in_desktop() {
-    local size="$1"
-    shift
-    if [ -z "$(desktop_window)" ]; then e2e_new_desktop "$size" || echo "no desktop of $size" >&2; fi
-    # Joined by name only: naming the size again would have Wine size the
-    # desktop once more, which can land after the saver's own mode change.
-    (cd "$E2E_DIR" && exec wine explorer "/desktop=$E2E_DESKTOP" "$E2E_DIR/Glimmerax.scr" "$@" \
-        >"$E2E_DIR/wine.log" 2>&1) &
-    SAVER_PID=$!
-}
-
-# Starts the saver in a 1024x768 virtual desktop and waits for its window and
-# for the desktop to take the mode the saver asks for: e2e_run_at W H args...
-# Wine's virtual desktop now and then misses a mode change made from another
-# process: the desktop's own process resizes it to the size it last read
-# (1024x768 in Wine's trace) right after the saver's change, and the saver
-# keeps drawing at its size in the top-left corner. That strikes one start in
-# five or so, whatever the load; a saver that never switches fails every one
-# of the five starts.
-E2E_STARTS=5
+# Starts the saver on the one-monitor X server and waits for its window and
+# for the screen to take the mode the saver asks for: e2e_run_at W H args...
 e2e_run_at() {
     local width="$1" height="$2"
     shift 2
-    local attempt
-    for attempt in $(seq 1 $E2E_STARTS); do
-        e2e_start_in_desktop 1024x768 "$@"
-        # The mode follows the window within a second or two; a desktop that
-        # has not taken it 6 s later has sized itself back and never will.
-        if e2e_poll 30 saver_window_found && e2e_poll 6 desktop_size_is "$width" "$height"; then
-            return 0
-        fi
-        [ "$attempt" = $E2E_STARTS ] && return 1
-        echo "note: desktop '$(desktop_size)' after starting '$*'; starting once more" >&2
-        e2e_kill_all
-    done
+    e2e_start_bare "$@"
+    e2e_poll 30 saver_window_found && e2e_poll 10 screen_is "$width" "$height"
 }
 
-# Starts the saver directly on the X server, with no virtual desktop.
+# Starts the saver on the X server.
 e2e_start_bare() {
     (cd "$E2E_DIR" && exec wine "$E2E_DIR/Glimmerax.scr" "$@" >"$E2E_DIR/wine.log" 2>&1) &
     SAVER_PID=$!
@@ -210,18 +211,7 @@ e2e_open_dialog() {
     e2e_poll 30 windows_are 1
 }
 
-# Runs the probe in the virtual desktop and prints what it wrote. Only once
-# the desktop exists: a probe that created it would own it, and would not
-# return before everything in it had ended.
-probe_desktop() {
-    local out="$E2E_DIR/probe.txt"
-    rm -f "$out"
-    [ -n "$(desktop_window)" ] || return 1
-    timeout 20 wine explorer "/desktop=$E2E_DESKTOP" "$E2E_PROBE" "$out" "$@" >/dev/null 2>&1
-    e2e_poll 10 test -s "$out" && cat "$out"
-}
-
-# Runs the probe on the bare X server.
+# Runs the probe on the X server and prints what it wrote.
 probe_bare() {
     local out="$E2E_DIR/probe.txt"
     rm -f "$out"
@@ -264,56 +254,30 @@ press_in() {
     xdotool key --window "$1" "$2"
 }
 
-# The X window of the Wine virtual desktop.
-desktop_window() { window_named "^$E2E_DESKTOP - "; }
+# "W H" of the X screen: on the Xorg servers it follows the display mode.
+screen_size() { xdotool getdisplaygeometry 2>/dev/null; }
+screen_is() { [ "$(screen_size)" = "$1 $2" ]; }
 
-# "W H" of the virtual desktop's X window.
-desktop_size() {
-    local window
-    window="$(desktop_window)"
-    [ -n "$window" ] || return 1
-    xdotool getwindowgeometry "$window" | awk '/Geometry:/ { split($2, a, "x"); print a[1], a[2] }'
-}
+saver_window_found() { probe_bare window rippleful Particle | grep -q '^found'; }
 
-desktop_size_is() { [ "$(desktop_size)" = "$1 $2" ]; }
+# The pointer onto the screen, as a user's hand on the mouse: Wine hands
+# keys to the saver only once the pointer is over one of its windows.
+pointer_on_screen() { xdotool mousemove 300 200; }
 
-saver_window_found() { probe_desktop window rippleful Particle | grep -q '^found'; }
-
-# Gives the virtual desktop the keyboard focus, so keys reach the saver.
-focus_desktop() {
-    local window
-    window="$(desktop_window)"
-    [ -n "$window" ] && xdotool windowfocus --sync "$window" 2>/dev/null
-}
-
+# The whole screen, that is the saver's at its mode.
 screenshot() { import -window root "$1"; }
-# Just the virtual desktop, that is the saver's screen.
-screenshot_desktop() {
-    local window
-    window="$(desktop_window)"
-    [ -n "$window" ] && import -window "$window" "$1" 2>/dev/null
-}
 
-# Run mode started from inside the desktop by the probe ("runs"), which
-# reports its windows and exit codes in $RUNS: starting anything else in the
-# desktop while a saver runs (such as a probe through explorer) can take the
-# activation, and would end the saver as any other program does.
+# Run mode started by the probe ("runs"), which reports its windows and
+# exit codes in $RUNS: nothing else is started while the saver runs, as
+# anything that took the activation would end it as another program does.
 
-# Starts N copies of run mode, GAP "now" or "window": start_runs N GAP. As
-# in e2e_run_at, a desktop that misses the saver's mode change gets another
-# start.
+# Starts N copies of run mode at Resolution 0, GAP "now" or "window":
+# start_runs N GAP. Waits for the window and the mode.
 start_runs() {
-    local attempt
-    for attempt in $(seq 1 $E2E_STARTS); do
-        [ -n "$(desktop_window)" ] || e2e_new_desktop 1024x768 || return 1
-        rm -f "$RUNS"
-        (cd "$E2E_DIR" && exec wine explorer "/desktop=$E2E_DESKTOP" "$E2E_PROBE" "$RUNS" runs "$1" "$2" \
-            "$E2E_DIR/Glimmerax.scr" /s >>"$E2E_DIR/wine.log" 2>&1) &
-        if e2e_poll 30 reported '^window$' && e2e_poll 6 desktop_size_is 640 480; then return 0; fi
-        [ "$attempt" = $E2E_STARTS ] && return 1
-        echo "note: desktop $(desktop_size) after starting run mode; starting once more" >&2
-        e2e_kill_all
-    done
+    rm -f "$RUNS"
+    (cd "$E2E_DIR" && exec wine "$E2E_PROBE" "$RUNS" runs "$1" "$2" "$E2E_DIR/Glimmerax.scr" /s \
+        >>"$E2E_DIR/wine.log" 2>&1) &
+    e2e_poll 30 reported '^window$' && e2e_poll 10 screen_is 640 480
 }
 reported() { grep -q "$1" "$RUNS" 2>/dev/null; }
 # "CODE MS" of copy I once it has ended.
@@ -341,8 +305,7 @@ end_with_key() {
         fail "$2: ended before the key ('$(exit_of "$1")')"
         return
     fi
-    focus_desktop
-    xdotool mousemove --window "$(desktop_window)" 300 200
+    pointer_on_screen
     local attempt
     for attempt in 1 2 3; do
         xdotool key --clearmodifiers space

@@ -4,7 +4,7 @@
 # first, and the screen-saver settings start previews and end them by closing
 # the window the saver put into theirs.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-e2e_begin standard_user
+e2e_begin standard_user one-monitor
 
 DRIVE_C="$WINEPREFIX/drive_c"
 unlock_drive_c() { chattr -i "$DRIVE_C" 2>/dev/null || true; }
@@ -39,7 +39,7 @@ if touch "$DRIVE_C/probe-write" 2>/dev/null; then
 fi
 lit_fraction() { convert "$1" -colorspace Gray -threshold 8% -format '%[fx:mean]' info:; }
 shows_bright_pixels() {
-    screenshot_desktop "$E2E_DIR/read-only-c.png" || return 1
+    screenshot "$E2E_DIR/read-only-c.png" || return 1
     awk -v lit="$(lit_fraction "$E2E_DIR/read-only-c.png")" 'BEGIN { exit !(lit >= 0.005) }'
 }
 if start_runs 1 now; then

@@ -4,7 +4,7 @@
 # shows at the golden-section height about 5 s after start and then glows
 # upward through the blur. Checked by the colours of the pixels in each box.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-e2e_begin texts
+e2e_begin texts one-monitor
 
 # Pixels of one colour family in a box of the picture:
 #   count_pixels FILE W H X Y CONDITION   (CONDITION in ImageMagick -fx terms)
@@ -37,7 +37,7 @@ CYANISH='(g>0.15 && b>0.15 && r<0.5*g && abs(g-b)<0.15)'
 shot="$E2E_DIR/texts.png"
 started=0
 top_line_shows() {
-    screenshot_desktop "$shot" || return 1
+    screenshot "$shot" || return 1
     [ "$(count_pixels "$shot" 320 40 0 0 "$GREEN")" -ge 30 ]
 }
 bottom_text_shows() {
@@ -46,7 +46,7 @@ bottom_text_shows() {
 # The first middle line, centred: its box starts at (480 - height) * 0.382,
 # about 165 for this font; look in a band around it.
 mid_line_shows() {
-    screenshot_desktop "$shot" || return 1
+    screenshot "$shot" || return 1
     [ "$(count_pixels "$shot" 600 80 20 140 "$CYAN")" -ge 40 ]
 }
 
@@ -66,7 +66,7 @@ if e2e_run_at 640 480 /s; then
         # The line is burnt into the heat field: later frames show it
         # glowing and rising above the band where it was drawn.
         glows_upward() {
-            screenshot_desktop "$shot" || return 1
+            screenshot "$shot" || return 1
             [ "$(count_pixels "$shot" 600 60 20 80 "$CYANISH")" -ge 40 ]
         }
         if e2e_poll 5 glows_upward; then
