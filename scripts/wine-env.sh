@@ -56,6 +56,9 @@ glimmerax_prepare_prefix() {
 glimmerax_private_prefix() {
     local dir="$1"
     glimmerax_prepare_prefix || return 1
+    # A server left by an earlier run that was stopped hard (a time-out)
+    # would still hold the old copy.
+    [ -d "$dir" ] && WINEPREFIX="$dir" wineserver -k 2>/dev/null
     rm -rf "$dir"
     mkdir -p "$(dirname "$dir")"
     cp -a "$WINEPREFIX" "$dir" || return 1

@@ -3,6 +3,9 @@
 //   probe OUT window CLASS TITLE   -> "found L T R B visible" or "none";
 //                                     TITLE "*" stands for any title
 //   probe OUT screen               -> "W H" of the current display mode
+//   probe OUT mode W H             -> sets the display mode W x H through
+//                                     Windows, as a user's display settings
+//                                     would; writes "W H" of the mode after
 //   probe OUT acp                  -> the ANSI code page
 //   probe OUT message TITLE        -> the text of a message box with TITLE
 //   probe OUT close CLASS TITLE    -> sends WM_CLOSE to that window
@@ -395,6 +398,14 @@ int main(int argc, char** argv) {
                          IsWindowVisible(window) ? "visible" : "hidden");
         }
     } else if (std::strcmp(what, "screen") == 0) {
+        std::fprintf(out, "%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    } else if (std::strcmp(what, "mode") == 0 && argc >= 5) {
+        DEVMODEW mode = {};
+        mode.dmSize = sizeof mode;
+        mode.dmPelsWidth = static_cast<DWORD>(std::atoi(argv[3]));
+        mode.dmPelsHeight = static_cast<DWORD>(std::atoi(argv[4]));
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        if (ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) != DISP_CHANGE_SUCCESSFUL) rc = 1;
         std::fprintf(out, "%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     } else if (std::strcmp(what, "acp") == 0) {
         std::fprintf(out, "%u\n", GetACP());

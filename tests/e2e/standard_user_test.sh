@@ -4,7 +4,7 @@
 # first, and the screen-saver settings start previews and end them by closing
 # the window the saver put into theirs.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-e2e_begin standard_user one-monitor
+e2e_begin standard_user one-monitor managed
 
 DRIVE_C="$WINEPREFIX/drive_c"
 unlock_drive_c() { chattr -i "$DRIVE_C" 2>/dev/null || true; }
@@ -17,13 +17,13 @@ KNOWN_DLLS="advapi32 comdlg32 gdi32 imagehlp imm32 kernel32 msctf msvcrt normali
             oleaut32 psapi rpcrt4 sechost setupapi shell32 shlwapi user32 wldap32 ws2_32"
 # The release's saver, and the build under test when that is its 64-bit twin.
 for scr in $(printf '%s\n' "${GLIMMERAX_PRODUCT:-$E2E_SCR_SOURCE}" "$E2E_SCR_SOURCE" | sort -u); do
-    imports="$(objdump -p "$scr" 2>/dev/null | awk '/DLL Name:/ { print tolower($3) }')"
+    imports="$(LC_ALL=C objdump -p "$scr" 2>/dev/null | awk '/DLL Name:/ { print tolower($3) }')"
     unknown=""
     for dll in $imports; do
         echo " $KNOWN_DLLS " | tr -s ' \n' ' ' | grep -q " ${dll%.dll} " || unknown="$unknown $dll"
     done
     if [ -n "$imports" ] && [ -z "$unknown" ]; then
-        ok "$(objdump -f "$scr" | awk '/file format/ { print $NF }') imports only known DLLs:" $imports
+        ok "$(LC_ALL=C objdump -f "$scr" | awk '/file format/ { print $NF }') imports only known DLLs:" $imports
     else
         fail "$scr imports DLLs Windows looks for beside it:${unknown:- (no import table read)}"
     fi
