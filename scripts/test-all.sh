@@ -4,11 +4,12 @@
 #   1. The Wine prefix is made while the native (sanitised) and Windows
 #      trees build side by side.
 #      The native tests run once their tree is built, beside the rest.
-#   2. The Windows tests (Win32 unit tests and the end-to-end scripts, each
-#      in a copy of the prefix on an X server of its own) run side by side.
+#   2. Once the Windows tree and the prefix are ready, the Windows tests
+#      (Win32 unit tests and the end-to-end scripts, each in a copy of the
+#      prefix on an X server of its own) run side by side, beside the
+#      native build and tests if those still run.
 # Environment: JOBS (compile jobs per tree, default 2), CTEST_JOBS_WINDOWS
-# (Windows tests at once, default 3; they mostly wait on Wine and X, but
-# checks that something ends within 2 s need the machine not swamped).
+# (Windows tests at once, default 4; they mostly wait on Wine and X).
 set -u
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
@@ -52,17 +53,26 @@ native_step() {
         logged tests-native env CTEST_JOBS=2 bash scripts/ctest.sh build/native
 }
 logged prefix prefix_step &
+prefix_pid=$!
 native_step &
+native_pid=$!
 logged build-windows build_windows &
-wait
-for step in prefix build-native build-windows; do show_if_failed $step; done
+windows_pid=$!
+wait $prefix_pid
+wait $windows_pid
+for step in prefix build-windows; do show_if_failed $step; done
+if [ "$(cat "$LOGS/build-windows.rc")" = 0 ]; then
+    # Beside the native tests, if they still run: those are the ones that
+    # can use the cores the Windows tests leave while they wait on Wine.
+    echo "== running the Windows tests"
+    logged tests-windows env CTEST_JOBS="${CTEST_JOBS_WINDOWS:-4}" bash scripts/ctest.sh "$WINDIR"
+fi
+wait $native_pid
+show_if_failed build-native
 if [ "$(cat "$LOGS/build-native.rc")" != 0 ] || [ "$(cat "$LOGS/build-windows.rc")" != 0 ]; then
     echo "make test: a build failed"
     exit 1
 fi
-
-echo "== running the Windows tests"
-logged tests-windows env CTEST_JOBS="${CTEST_JOBS_WINDOWS:-3}" bash scripts/ctest.sh "$WINDIR"
 cat "$LOGS/tests-native.log" "$LOGS/tests-windows.log"
 phase_done total $((SECONDS - started))
 
