@@ -13,9 +13,12 @@ E2E_FAILURES=0
 E2E_PASSES=0
 SAVER_PID=""
 
-# e2e_begin NAME [one-monitor [managed]|two-monitors]: those forms run on a
-# real X server (e2e_start_xorg) instead of Xvfb, whose display mode cannot
-# change.
+# e2e_begin NAME [one-monitor [managed]|two-monitors] [pickers]: the
+# display forms run on a real X server (e2e_start_xorg) instead of Xvfb,
+# whose display mode cannot change; pickers, for a test that opens Windows'
+# font and colour pickers, leaves out the WM_STATE stand-in (below): under
+# it, a dialog opened after a picker had closed was not given the
+# activation, and its system menu never opened.
 E2E_DISPLAY=xvfb
 e2e_begin() {
     local name="$1"
@@ -27,9 +30,9 @@ e2e_begin() {
     # On the one-monitor server Wine places the windows itself: with no
     # window manager there, Wine would wait 2 s for one each time a
     # full-screen window goes, and run mode would take that long to end.
-    # A test that clicks through dialogs and their pickers asks for Wine's
-    # default instead (the third word, managed): under the other, a click
-    # on a button right after a picker closed is now and then lost.
+    # A test that types into dialogs and their pickers there keeps Wine's
+    # default (the third word, managed), under which its keys and clicks
+    # were written and checked.
     local kind=""
     [ "${2:-}" = one-monitor ] && [ "${3:-}" != managed ] && kind=unmanaged
     glimmerax_private_prefix "$E2E_BUILD/e2e/prefixes/$name" $kind || exit 1
@@ -42,18 +45,41 @@ e2e_begin() {
     # program started in a running server starts in a tenth of the time of
     # one that has to bring the server and its services up first.
     wineserver -p
+    local word pickers=""
+    for word in "$@"; do [ "$word" = pickers ] && pickers=yes; done
     E2E_DISPLAY="${2:-xvfb}"
+    [ "$E2E_DISPLAY" = pickers ] && E2E_DISPLAY=xvfb
     if [ "$E2E_DISPLAY" = xvfb ]; then
         glimmerax_start_xvfb 1280x1024x24 || exit 1
     else
         e2e_start_xorg "$E2E_DISPLAY" || exit 1
     fi
+    [ -n "$pickers" ] || e2e_start_wm_state || exit 1
+}
+
+# tests/e2e/wm_state.c, built once into the build tree, run on the test's
+# X server: the window manager's WM_STATE, which Wine waits 2 s for each
+# time it hides a window it handed to a manager.
+E2E_WM_STATE="$E2E_BUILD/e2e/wm-state"
+WM_STATE_PID=""
+e2e_start_wm_state() {
+    local source="$E2E_ROOT/tests/e2e/wm_state.c"
+    (
+        flock 9
+        if [ ! -x "$E2E_WM_STATE" ] || [ "$source" -nt "$E2E_WM_STATE" ]; then
+            cc -O2 -Wall -o "$E2E_WM_STATE.new" "$source" -lX11 && mv "$E2E_WM_STATE.new" "$E2E_WM_STATE"
+        fi
+    ) 9>"$E2E_WM_STATE.lock"
+    [ -x "$E2E_WM_STATE" ] || { echo "wm-state: could not be built" >&2; return 1; }
+    "$E2E_WM_STATE" &
+    WM_STATE_PID=$!
 }
 
 e2e_end() {
     e2e_kill_all
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
+    [ -z "$WM_STATE_PID" ] || kill "$WM_STATE_PID" 2>/dev/null
     glimmerax_stop_xvfb
     e2e_stop_xorg
 }
