@@ -42,8 +42,8 @@ else
 fi
 stop_run
 
-# 2. Ending: a key, a left click, a right click each end the process within
-#    2 s; moving the mouse does not.
+# 2. Ending: a key, a left click, a right click and Alt+F4 each end the
+#    process at once; moving the mouse does not.
 e2e_ini "Resolution=0"
 end_with() {
     local what="$1"
@@ -62,12 +62,20 @@ end_with() {
         stop_run
         return
     fi
-    local t0=$EPOCHREALTIME
+    # The time runs from the input tool's start to the process seen gone;
+    # alone it is 0.2 to 0.3 s, on a loaded 2-core machine up to 2.5 s was
+    # seen. A saver that does not take the input stays until it is killed:
+    # 5 s tells the two apart whatever the machine's speed.
+    local t0=$EPOCHREALTIME ms
     "$@"
-    if e2e_poll 2 saver_gone; then
-        ok "$what ends run mode within 2 s ($(awk -v a="$t0" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }') s)"
+    e2e_poll 6 saver_gone
+    ms="$(awk -v a="$t0" -v b="$EPOCHREALTIME" 'BEGIN { printf "%d", (b - a) * 1000 }')"
+    if saver_gone && [ "$ms" -le 5000 ]; then
+        ok "$what ends run mode within 5 s ($ms ms)"
+    elif saver_gone; then
+        fail "$what ended run mode only after $ms ms (at most 5000 ms asked)"
     else
-        fail "$what did not end run mode within 2 s"
+        fail "$what did not end run mode ($ms ms)"
     fi
     if grep -qiE 'unhandled|exception|backtrace' "$E2E_DIR/wine.log"; then
         fail "$what: Wine reported a crash: $(head -n 3 "$E2E_DIR/wine.log")"
