@@ -163,6 +163,14 @@ e2e_programs() {
 }
 no_programs() { [ -z "$(e2e_programs)" ]; }
 
+# For a failure's message: the programs running, and what Wine said last.
+e2e_whats_up() {
+    local pid
+    echo -n "running:"
+    for pid in $(e2e_programs); do echo -n " $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | tr -s ' ')"; done
+    echo -n "; wine: $(tail -n 3 "$E2E_DIR/wine.log" 2>/dev/null | tr '\n' ' ')"
+}
+
 # Ends every program the test started; the server and its services stay for
 # the next check.
 e2e_kill_all() {

@@ -16,7 +16,7 @@ for args in "" "/s" "-s" "/S" "/C" "--c"; do
     if e2e_run_at 640 480 $args; then
         ok "run mode for '$args': window rippleful/Particle, screen 640x480"
     elif ! saver_window_found; then
-        fail "run mode for '$args': no rippleful/Particle window"
+        fail "run mode for '$args': no rippleful/Particle window ($(e2e_whats_up))"
     else
         fail "run mode for '$args': the screen is $(screen_size), not 640x480 (error box: $(probe_bare message Error))"
         screenshot "$E2E_DIR/failed-${args//\//_}.png"
