@@ -63,21 +63,19 @@ glimmerax_private_prefix() {
     mkdir -p "$(dirname "$dir")"
     cp -a "$WINEPREFIX" "$dir" || return 1
     sed -i "s|<cachedir>.*</cachedir>|<cachedir>$dir/fontconfig</cachedir>|" "$dir/fonts.conf"
-    # The tests' Xvfb has no window manager, and Wine waits 2 s for one each
-    # time it hides a window it handed to the manager; windows Wine places
-    # itself ("unmanaged") do not wait, and the unit tests, which make and
-    # hide hundreds of windows, ask for them. Written into the registry file
-    # before the copy's server starts. The end-to-end tests keep Wine's
-    # default, as make run does: they type and click as a user, and the
-    # keys xdotool sends, and the clicks on the covers of a second monitor,
-    # reach the window they are meant for only that way.
     # Wine draws Direct3D and DirectDraw from a thread of its own beside the
     # program's; the saver's frame loop spins on the clock between frames
     # (it never sleeps), so with that thread a saver would take close to two
     # cores of a 2-core machine, and starve every test beside it. Here Wine
     # draws in the calling thread: the same calls, the same pictures, one
-    # core.
+    # core. Written into the registry file before the copy's server starts.
     printf '\n[Software\\\\Wine\\\\Direct3D] 1\n"csmt"=dword:00000000\n' >>"$dir/user.reg"
+    # The tests' X servers have no window manager, and Wine waits 2 s for
+    # one each time it hides a window it handed to the manager; windows Wine
+    # places itself ("unmanaged") do not wait. The unit tests, which make
+    # and hide hundreds of windows, and run mode's tests on the one-monitor
+    # server ask for them; the others keep Wine's default, as make run does
+    # (tests/e2e/lib.sh).
     if [ "${2:-}" = unmanaged ]; then
         printf '\n[Software\\\\Wine\\\\X11 Driver] 1\n"Managed"="N"\n' >>"$dir/user.reg"
     fi

@@ -27,14 +27,22 @@ e2e_begin() {
     rm -rf "$E2E_DIR"
     mkdir -p "$E2E_DIR"
     cp "$E2E_SCR_SOURCE" "$E2E_DIR/Glimmerax.scr"
+    local word managed="" pickers="" kind=""
+    E2E_DISPLAY=xvfb
+    for word in "${@:2}"; do
+        case "$word" in
+            one-monitor | two-monitors) E2E_DISPLAY="$word" ;;
+            managed) managed=yes ;;
+            pickers) pickers=yes ;;
+        esac
+    done
     # On the one-monitor server Wine places the windows itself: with no
     # window manager there, Wine would wait 2 s for one each time a
     # full-screen window goes, and run mode would take that long to end.
     # A test that types into dialogs and their pickers there keeps Wine's
-    # default (the third word, managed), under which its keys and clicks
-    # were written and checked.
-    local kind=""
-    [ "${2:-}" = one-monitor ] && [ "${3:-}" != managed ] && kind=unmanaged
+    # default (managed), under which its keys and clicks were written and
+    # checked.
+    [ "$E2E_DISPLAY" = one-monitor ] && [ -z "$managed" ] && kind=unmanaged
     glimmerax_private_prefix "$E2E_BUILD/e2e/prefixes/$name" $kind || exit 1
     trap e2e_end EXIT
     # Mesa's software renderer draws in the thread that asks, as Wine's
@@ -45,10 +53,6 @@ e2e_begin() {
     # program started in a running server starts in a tenth of the time of
     # one that has to bring the server and its services up first.
     wineserver -p
-    local word pickers=""
-    for word in "$@"; do [ "$word" = pickers ] && pickers=yes; done
-    E2E_DISPLAY="${2:-xvfb}"
-    [ "$E2E_DISPLAY" = pickers ] && E2E_DISPLAY=xvfb
     if [ "$E2E_DISPLAY" = xvfb ]; then
         glimmerax_start_xvfb 1280x1024x24 || exit 1
     else
@@ -91,23 +95,12 @@ e2e_end() {
 # its process id. Sets DISPLAY and XORG_PID.
 XORG_PID=""
 e2e_start_xorg() {
-    local monitors=1 fifo n=""
+    local monitors=1
     [ "$1" = two-monitors ] && monitors=2
-    # As Xvfb in scripts/xvfb.sh: the server takes a free display itself and
-    # names it on a pipe. Tests side by side that each picked a number could
-    # pick the same one, and the one whose server lost would find the
-    # other's and go on there.
-    fifo="$(mktemp -u "${TMPDIR:-/tmp}/glimmerax-xorg.XXXXXX")"
-    mkfifo "$fifo" || return 1
-    Xorg -displayfd 3 -config "$E2E_ROOT/tests/e2e/$1.conf" -noreset -nolisten tcp \
-        -logfile "$E2E_DIR/xorg.log" -novtswitch -sharevts 3>"$fifo" >"$E2E_DIR/xorg.out" 2>&1 &
-    XORG_PID=$!
-    read -r -t 30 n <"$fifo" || true
-    rm -f "$fifo"
-    if [ -n "$n" ]; then
-        export DISPLAY=":$n"
-        e2e_poll 20 xorg_up $monitors && return 0
-    fi
+    glimmerax_start_x "$E2E_DIR/xorg.out" Xorg -config "$E2E_ROOT/tests/e2e/$1.conf" -noreset -nolisten tcp \
+        -logfile "$E2E_DIR/xorg.log" -novtswitch -sharevts &&
+        XORG_PID="$X_SERVER_PID" && e2e_poll 20 xorg_up $monitors && return 0
+    XORG_PID="${X_SERVER_PID:-}"
     e2e_stop_xorg
     echo "xorg: no $1 X server (tail of $E2E_DIR/xorg.out):" >&2
     tail -n 5 "$E2E_DIR/xorg.out" >&2
@@ -331,12 +324,18 @@ screenshot() { import -window root "$1"; }
 # exit codes in $RUNS: nothing else is started while the saver runs, as
 # anything that took the activation would end it as another program does.
 
-# Starts N copies of run mode at Resolution 0, GAP "now" or "window":
-# start_runs N GAP. Waits for the window and the mode.
-start_runs() {
+# Has the probe start N copies of run mode, GAP "now" or "window":
+# launch_runs N GAP.
+launch_runs() {
     rm -f "$RUNS"
     (cd "$E2E_DIR" && exec nice -n "$E2E_RUN_NICE" wine "$E2E_PROBE" "$RUNS" runs "$1" "$2" "$E2E_DIR/Glimmerax.scr" /s \
         >>"$E2E_DIR/wine.log" 2>&1) &
+}
+
+# Starts N copies of run mode at Resolution 0 on the one-monitor server:
+# start_runs N GAP. Waits for the window and the mode.
+start_runs() {
+    launch_runs "$1" "$2"
     e2e_poll 30 reported '^window$' && e2e_poll 10 screen_is 640 480
 }
 reported() { grep -q "$1" "$RUNS" 2>/dev/null; }

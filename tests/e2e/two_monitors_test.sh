@@ -49,9 +49,7 @@ run_mode() {
     shift 3
     local mode="${width}x${height}"
     e2e_ini "Resolution=$resolution"
-    rm -f "$RUNS"
-    (cd "$E2E_DIR" && exec nice -n "$E2E_RUN_NICE" wine "$E2E_PROBE" "$RUNS" runs 1 now "$E2E_DIR/Glimmerax.scr" /s \
-        >>"$E2E_DIR/wine.log" 2>&1) &
+    launch_runs 1 now
     if ! { e2e_poll 30 reported '^window$' && e2e_poll 30 primary_is "$width" "$height"; }; then
         fail "$mode: run mode did not switch the primary (layout $(monitor_layout))"
         cat "$RUNS" >>"$ALL_RUNS" 2>/dev/null
