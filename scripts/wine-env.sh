@@ -69,7 +69,7 @@ glimmerax_private_prefix() {
     # cores of a 2-core machine, and starve every test beside it. Here Wine
     # draws in the calling thread: the same calls, the same pictures, one
     # core. Written into the registry file before the copy's server starts.
-    printf '\n[Software\\\\Wine\\\\Direct3D] 1\n"csmt"=dword:00000000\n' >>"$dir/user.reg"
+    printf '\n[Software\\\\Wine\\\\Direct3D] 1\n"csmt"=dword:00000000\n"renderer"="gdi"\n' >>"$dir/user.reg"
     # The tests' X servers have no window manager, and Wine waits 2 s for
     # one each time it hides a window it handed to the manager; windows Wine
     # places itself ("unmanaged") do not wait. The unit tests, which make

@@ -45,6 +45,7 @@ e2e_begin() {
     [ "$E2E_DISPLAY" = one-monitor ] && [ -z "$managed" ] && kind=unmanaged
     glimmerax_private_prefix "$E2E_BUILD/e2e/prefixes/$name" $kind || exit 1
     trap e2e_end EXIT
+    e2e_make_cpu_group "$name"
     # Mesa's software renderer draws in the thread that asks, as Wine's
     # Direct3D does in the test prefixes (scripts/wine-env.sh): a saver
     # takes one core, whose spinning it fills with its drawing.
@@ -86,6 +87,7 @@ e2e_end() {
     [ -z "$WM_STATE_PID" ] || kill "$WM_STATE_PID" 2>/dev/null
     glimmerax_stop_xvfb
     e2e_stop_xorg
+    e2e_remove_cpu_group
 }
 
 # Xorg on the dummy driver (tests/e2e/KIND.conf), where the saver changes
@@ -236,6 +238,42 @@ saver_gone() { ! saver_alive; }
 # to the tests beside it whenever they need it, and takes what they leave.
 E2E_RUN_NICE="${E2E_RUN_NICE:-5}"
 
+# Once it has set itself up, a saver is held to E2E_SAVER_CPU percent of one
+# core (default 30; its frames at 30 a second, drawn by Wine, need about a
+# fifth): with four tests side by side on two cores, spinning savers had
+# taken a third of all the suite's time from the tests beside them. The
+# hold is a CPU control group of the test's own, with a period of 4 ms so
+# that a frame waits at most a few milliseconds; where the tests may not
+# make one (not root, no cpu controller) the savers run unheld.
+E2E_SAVER_CPU="${E2E_SAVER_CPU:-30}"
+E2E_CPU_GROUP=""
+e2e_make_cpu_group() {
+    local name="glimmerax-e2e-$1-$$" period=4000 quota
+    quota=$((period * E2E_SAVER_CPU / 100))
+    [ "$quota" -ge 1000 ] || quota=1000
+    if [ -w /sys/fs/cgroup/cpu/cgroup.procs ] && [ -f /sys/fs/cgroup/cpu/cpu.cfs_quota_us ]; then
+        local dir="/sys/fs/cgroup/cpu/$name"
+        mkdir -p "$dir" 2>/dev/null && echo "$period" >"$dir/cpu.cfs_period_us" 2>/dev/null &&
+            echo "$quota" >"$dir/cpu.cfs_quota_us" 2>/dev/null && E2E_CPU_GROUP="$dir"
+    elif grep -qw cpu /sys/fs/cgroup/cgroup.subtree_control 2>/dev/null; then
+        local dir="/sys/fs/cgroup/$name"
+        mkdir -p "$dir" 2>/dev/null && echo "$quota $period" >"$dir/cpu.max" 2>/dev/null && E2E_CPU_GROUP="$dir"
+    fi
+    [ -n "$E2E_CPU_GROUP" ] || rmdir "${dir:-/nonexistent}" 2>/dev/null
+    return 0
+}
+e2e_remove_cpu_group() {
+    [ -z "$E2E_CPU_GROUP" ] || rmdir "$E2E_CPU_GROUP" 2>/dev/null
+    E2E_CPU_GROUP=""
+}
+# Moves the running savers, whole, into the test's group.
+hold_savers() {
+    [ -n "$E2E_CPU_GROUP" ] || return 0
+    local pid
+    for pid in $(saver_pids); do echo "$pid" >"$E2E_CPU_GROUP/cgroup.procs" 2>/dev/null; done
+    return 0
+}
+
 # Starts the saver on the one-monitor X server and waits for its window and
 # for the screen to take the mode the saver asks for: e2e_run_at W H args...
 e2e_run_at() {
@@ -243,7 +281,7 @@ e2e_run_at() {
     shift 2
     local E2E_NICE="$E2E_RUN_NICE"
     e2e_start_bare "$@"
-    e2e_poll 30 saver_window_found && e2e_poll 10 screen_is "$width" "$height"
+    e2e_poll 30 saver_window_found && e2e_poll 10 screen_is "$width" "$height" && hold_savers
 }
 
 # Starts the saver on the X server (E2E_NICE: its niceness, 0 unless set).
@@ -336,7 +374,7 @@ launch_runs() {
 # start_runs N GAP. Waits for the window and the mode.
 start_runs() {
     launch_runs "$1" "$2"
-    e2e_poll 30 reported '^window$' && e2e_poll 10 screen_is 640 480
+    e2e_poll 30 reported '^window$' && e2e_poll 10 screen_is 640 480 && hold_savers
 }
 reported() { grep -q "$1" "$RUNS" 2>/dev/null; }
 # "CODE MS" of copy I once it has ended.

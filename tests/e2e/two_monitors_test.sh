@@ -50,7 +50,7 @@ run_mode() {
     local mode="${width}x${height}"
     e2e_ini "Resolution=$resolution"
     launch_runs 1 now
-    if ! { e2e_poll 30 reported '^window$' && e2e_poll 30 primary_is "$width" "$height"; }; then
+    if ! { e2e_poll 30 reported '^window$' && e2e_poll 30 primary_is "$width" "$height" && hold_savers; }; then
         fail "$mode: run mode did not switch the primary (layout $(monitor_layout))"
         cat "$RUNS" >>"$ALL_RUNS" 2>/dev/null
         e2e_kill_all
