@@ -13,9 +13,7 @@ need_pkgs=(cmake make g++ libgtest-dev googletest libbenchmark-dev
            # libraries a 32-bit Wine process has no XRandR and cannot change
            # the display mode.
            xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-           libxrandr2:i386 libxinerama1:i386 libxrender1:i386
-           # The tests' stand-in for a window manager's WM_STATE (Xlib, C).
-           gcc libx11-dev)
+           libxrandr2:i386 libxinerama1:i386 libxrender1:i386)
 
 missing=()
 for p in "${need_pkgs[@]}"; do

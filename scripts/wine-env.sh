@@ -52,9 +52,15 @@ glimmerax_prepare_prefix() {
 # Copies the prepared prefix to DIR and works there from now on: each test
 # has a prefix, a Wine server and a font cache of its own, so tests can run
 # side by side, and none changes the prefix the next one starts from.
-# glimmerax_private_prefix DIR [unmanaged]: see below for the second word.
+# glimmerax_private_prefix DIR [unmanaged] [opengl]: see below for the words.
 glimmerax_private_prefix() {
-    local dir="$1"
+    local dir="$1" word unmanaged="" opengl=""
+    for word in "${@:2}"; do
+        case "$word" in
+            unmanaged) unmanaged=yes ;;
+            opengl) opengl=yes ;;
+        esac
+    done
     glimmerax_prepare_prefix || return 1
     # A server left by an earlier run that was stopped hard (a time-out)
     # would still hold the old copy.
@@ -69,14 +75,19 @@ glimmerax_private_prefix() {
     # cores of a 2-core machine, and starve every test beside it. Here Wine
     # draws in the calling thread: the same calls, the same pictures, one
     # core. Written into the registry file before the copy's server starts.
-    printf '\n[Software\\\\Wine\\\\Direct3D] 1\n"csmt"=dword:00000000\n"renderer"="gdi"\n' >>"$dir/user.reg"
+    # And it draws DirectDraw's surfaces with GDI rather than through OpenGL
+    # (Mesa's software renderer on these X servers), which also spares each
+    # saver's start the loading of Mesa; "opengl" keeps Wine's default, for
+    # the test that lists the DLLs a saver loads.
+    local direct3d='"csmt"=dword:00000000\n'
+    [ -n "$opengl" ] || direct3d="$direct3d"'"renderer"="gdi"\n'
+    printf '\n[Software\\\\Wine\\\\Direct3D] 1\n'"$direct3d" >>"$dir/user.reg"
     # The tests' X servers have no window manager, and Wine waits 2 s for
     # one each time it hides a window it handed to the manager; windows Wine
-    # places itself ("unmanaged") do not wait. The unit tests, which make
-    # and hide hundreds of windows, and run mode's tests on the one-monitor
-    # server ask for them; the others keep Wine's default, as make run does
-    # (tests/e2e/lib.sh).
-    if [ "${2:-}" = unmanaged ]; then
+    # places itself ("unmanaged") do not wait. The unit tests and most of
+    # the end-to-end tests ask for them; the others keep Wine's default, as
+    # make run does (tests/e2e/lib.sh).
+    if [ -n "$unmanaged" ]; then
         printf '\n[Software\\\\Wine\\\\X11 Driver] 1\n"Managed"="N"\n' >>"$dir/user.reg"
     fi
     export WINEPREFIX="$dir"

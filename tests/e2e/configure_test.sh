@@ -3,7 +3,7 @@
 # values, OK writes exactly what was changed, invalid numbers and Cancel
 # leave the INI file alone, the About box, and the links through the shell.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-e2e_begin configure pickers
+e2e_begin configure
 
 INI="$E2E_DIR/Glimmerax.ini"
 

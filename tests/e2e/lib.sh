@@ -13,12 +13,10 @@ E2E_FAILURES=0
 E2E_PASSES=0
 SAVER_PID=""
 
-# e2e_begin NAME [one-monitor [managed]|two-monitors] [pickers]: the
-# display forms run on a real X server (e2e_start_xorg) instead of Xvfb,
-# whose display mode cannot change; pickers, for a test that opens Windows'
-# font and colour pickers, leaves out the WM_STATE stand-in (below): under
-# it, a dialog opened after a picker had closed was not given the
-# activation, and its system menu never opened.
+# e2e_begin NAME [one-monitor|two-monitors] [opengl]: the display forms run
+# on a real X server (e2e_start_xorg) instead of Xvfb, whose display mode
+# cannot change; opengl keeps Wine's own way of drawing DirectDraw
+# (scripts/wine-env.sh).
 E2E_DISPLAY=xvfb
 e2e_begin() {
     local name="$1"
@@ -27,28 +25,24 @@ e2e_begin() {
     rm -rf "$E2E_DIR"
     mkdir -p "$E2E_DIR"
     cp "$E2E_SCR_SOURCE" "$E2E_DIR/Glimmerax.scr"
-    local word managed="" pickers="" kind=""
+    local word opengl=""
     E2E_DISPLAY=xvfb
     for word in "${@:2}"; do
         case "$word" in
             one-monitor | two-monitors) E2E_DISPLAY="$word" ;;
-            managed) managed=yes ;;
-            pickers) pickers=yes ;;
+            opengl) opengl=opengl ;;
         esac
     done
-    # On the one-monitor server Wine places the windows itself: with no
-    # window manager there, Wine would wait 2 s for one each time a
-    # full-screen window goes, and run mode would take that long to end.
-    # A test that types into dialogs and their pickers there keeps Wine's
-    # default (managed), under which its keys and clicks were written and
-    # checked.
-    [ "$E2E_DISPLAY" = one-monitor ] && [ -z "$managed" ] && kind=unmanaged
-    glimmerax_private_prefix "$E2E_BUILD/e2e/prefixes/$name" $kind || exit 1
+    # The tests' X servers have no window manager: Wine places and
+    # activates the windows itself ("unmanaged"), where it would otherwise
+    # wait 2 s for a manager each time a dialog, a message box or a
+    # full-screen window goes.
+    glimmerax_private_prefix "$E2E_BUILD/e2e/prefixes/$name" unmanaged $opengl || exit 1
     trap e2e_end EXIT
     e2e_make_cpu_group "$name"
-    # Mesa's software renderer draws in the thread that asks, as Wine's
-    # Direct3D does in the test prefixes (scripts/wine-env.sh): a saver
-    # takes one core, whose spinning it fills with its drawing.
+    # Mesa's software renderer, where a test draws through it, draws in the
+    # thread that asks, as Wine's Direct3D does in the test prefixes: a
+    # saver takes one core, whose spinning it fills with its drawing.
     export LP_NUM_THREADS=0
     # One Wine server, with Wine's own services, for the whole test: a
     # program started in a running server starts in a tenth of the time of
@@ -59,32 +53,12 @@ e2e_begin() {
     else
         e2e_start_xorg "$E2E_DISPLAY" || exit 1
     fi
-    [ -n "$pickers" ] || e2e_start_wm_state || exit 1
-}
-
-# tests/e2e/wm_state.c, built once into the build tree, run on the test's
-# X server: the window manager's WM_STATE, which Wine waits 2 s for each
-# time it hides a window it handed to a manager.
-E2E_WM_STATE="$E2E_BUILD/e2e/wm-state"
-WM_STATE_PID=""
-e2e_start_wm_state() {
-    local source="$E2E_ROOT/tests/e2e/wm_state.c"
-    (
-        flock 9
-        if [ ! -x "$E2E_WM_STATE" ] || [ "$source" -nt "$E2E_WM_STATE" ]; then
-            cc -O2 -Wall -o "$E2E_WM_STATE.new" "$source" -lX11 && mv "$E2E_WM_STATE.new" "$E2E_WM_STATE"
-        fi
-    ) 9>"$E2E_WM_STATE.lock"
-    [ -x "$E2E_WM_STATE" ] || { echo "wm-state: could not be built" >&2; return 1; }
-    "$E2E_WM_STATE" &
-    WM_STATE_PID=$!
 }
 
 e2e_end() {
     e2e_kill_all
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
-    [ -z "$WM_STATE_PID" ] || kill "$WM_STATE_PID" 2>/dev/null
     glimmerax_stop_xvfb
     e2e_stop_xorg
     e2e_remove_cpu_group

@@ -4,7 +4,7 @@
 # first, and the screen-saver settings start previews and end them by closing
 # the window the saver put into theirs.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-e2e_begin standard_user one-monitor managed pickers
+e2e_begin standard_user one-monitor opengl
 
 DRIVE_C="$WINEPREFIX/drive_c"
 unlock_drive_c() { chattr -i "$DRIVE_C" 2>/dev/null || true; }
