@@ -103,7 +103,8 @@ if e2e_open_dialog; then
         if picker_open; then
             press_until_gone '^(字体|颜色)$' Escape || fail "planted DLLs: a picker did not close"
         else
-            fail "planted DLLs: button $button opened no picker"
+            fail "planted DLLs: button $button opened no picker (the button: '$(control "$button")'; windows: $(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
+            screenshot "$E2E_DIR/failed-picker-$button.png"
         fi
     done
     click_control 2
