@@ -149,7 +149,7 @@ if e2e_open_dialog; then
     click_control 1007
     if e2e_poll 15 has_window_named '^字体$'; then
         ok "the font button opens the font dialog"
-        press_until_gone '^字体$' Return || fail "the font dialog did not close"
+        close_picker '^字体$' Return || fail "the font dialog did not close"
     else
         fail "no font dialog"
     fi

@@ -53,6 +53,10 @@ e2e_begin() {
     else
         e2e_start_xorg "$E2E_DISPLAY" || exit 1
     fi
+    # No key repeats: a loaded machine can hold up xdotool between a key's
+    # press and its release for longer than the repeat delay, and a repeated
+    # Escape that closed a picker would go on to end the dialog under it.
+    xset r off
 }
 
 e2e_end() {
@@ -384,12 +388,23 @@ end_with_key() {
         || fail "$2: after a key: '$(exit_of "$1")'"
 }
 
+# Closes a picker of the settings dialog with a key (close_picker PATTERN
+# KEY), then waits until Wine has given the dialog back the activation (its
+# X focus; at most 5 s): a click that comes first is lost when the
+# activation sets the focus back to the dialog's last control, taking it
+# from the button the click pressed.
+close_picker() {
+    press_until_gone "$1" "$2" || return 1
+    e2e_poll 5 x_focus_is "$(dialog_window)"
+    return 0
+}
+
 # Presses a key in a window until it closes: a key sent while a loaded
 # machine is still filling the window in can be lost. Wine hands a key to
-# the window it has made active, whichever window the key was sent to: an
-# Escape pressed in a picker that Wine had not yet activated went to the
-# settings dialog under it and ended the dialog. Wine gives a picker it
-# activates the X focus, so that is waited for first (at most 5 s).
+# the window it has made active, whichever X window the key came to: an
+# Escape taken before Wine has activated a picker would go to the settings
+# dialog under it, and end the dialog. Wine gives a picker it activates the
+# X focus, so that is waited for first (at most 5 s).
 press_until_gone() {
     local attempt window
     for attempt in 1 2 3 4 5; do

@@ -101,7 +101,7 @@ if e2e_open_dialog; then
             e2e_poll 10 picker_open && break
         done
         if picker_open; then
-            press_until_gone '^(字体|颜色)$' Escape || fail "planted DLLs: a picker did not close"
+            close_picker '^(字体|颜色)$' Escape || fail "planted DLLs: a picker did not close"
         else
             fail "planted DLLs: button $button opened no picker (the button: '$(control "$button")'; windows: $(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
             screenshot "$E2E_DIR/failed-picker-$button.png"
