@@ -116,7 +116,8 @@ grey_of() {
 }
 
 # The Windows programs the test started in its prefix: every process of
-# Wine's loader there but the services Wine starts with its server.
+# Wine's loader there but the services Wine starts with its server and its
+# desktop (explorer /desktop), which stays up as a user's desktop does.
 e2e_programs() {
     local environ pid exe first
     for environ in $(grep -l -s -z -xF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ); do
@@ -131,6 +132,7 @@ e2e_programs() {
         first=""
         read -r -d '' first <"/proc/$pid/cmdline" 2>/dev/null
         [[ "${first,,}" =~ ^[a-z]:\\windows\\system32\\(services|winedevice|plugplay|svchost|rpcss)\.exe( |$) ]] && continue
+        [[ "${first,,}" =~ ^[a-z]:\\windows\\system32\\explorer\.exe$ ]] && [[ "$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)" == *" /desktop"* ]] && continue
         echo "$pid"
     done
 }
