@@ -118,17 +118,28 @@ grey_of() {
 # The Windows programs the test started in its prefix: every process of
 # Wine's loader there but the services Wine starts with its server and its
 # desktop (explorer /desktop), which stays up as a user's desktop does.
-e2e_programs() {
-    local environ pid exe first
+# The processes whose environment names this test's prefix.
+prefix_pids() {
+    local environ pid
     for environ in $(grep -l -s -z -xF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ); do
         pid="${environ#/proc/}"
-        pid="${pid%/environ}"
-        exe="$(readlink "/proc/$pid/exe" 2>/dev/null)"
-        case "$exe" in
-            /usr/lib/wine/wineserver*) continue ;;
-            /usr/lib/wine/wine*) ;;
-            *) continue ;;
-        esac
+        echo "${pid%/environ}"
+    done
+}
+# Whether a process runs Wine's loader (a Windows program), not its server.
+E2E_WINE_LOADERS=()
+for loader in /usr/lib/wine/wine*; do
+    [[ "$loader" == */wineserver* ]] || E2E_WINE_LOADERS+=("$loader")
+done
+is_wine_program() {
+    local loader
+    for loader in "${E2E_WINE_LOADERS[@]}"; do [ "/proc/$1/exe" -ef "$loader" ] && return 0; done
+    return 1
+}
+e2e_programs() {
+    local pid first
+    for pid in $(prefix_pids); do
+        is_wine_program "$pid" || continue
         first=""
         read -r -d '' first <"/proc/$pid/cmdline" 2>/dev/null
         [[ "${first,,}" =~ ^[a-z]:\\windows\\system32\\(services|winedevice|plugplay|svchost|rpcss)\.exe( |$) ]] && continue
@@ -190,13 +201,26 @@ e2e_ini() {
 }
 
 # Polls a command until it succeeds or the time-out (seconds) runs out.
+# The checks poll many thousand times a run, and on these machines every
+# process started costs some milliseconds of a core: the polls and the
+# states they look at are shell built-ins wherever they can be. A tenth of
+# a second's pause is a read that times out on a pipe nobody writes to.
+e2e_pause() {
+    if [ -z "${E2E_PAUSE_FD:-}" ]; then
+        local fifo="$E2E_DIR/.pause"
+        rm -f "$fifo" && mkfifo "$fifo" && exec {E2E_PAUSE_FD}<>"$fifo" || { sleep "$1"; return 0; }
+    fi
+    read -r -t "$1" -u "$E2E_PAUSE_FD" _
+    return 0
+}
+
 e2e_poll() {
     local timeout="$1"
     shift
     local deadline=$((SECONDS + timeout))
     while [ $SECONDS -le $deadline ]; do
         if "$@"; then return 0; fi
-        sleep 0.1
+        e2e_pause 0.1
     done
     return 1
 }
@@ -205,9 +229,12 @@ e2e_poll() {
 # drive letter of its Windows path).
 # Only those of this prefix: another checkout's tests may run a saver too.
 saver_pids() {
-    local pid
-    for pid in $(pgrep -f '^(/|[A-Za-z]:)[^ ]*Glimmerax\.scr' 2>/dev/null); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+    local pid first
+    for pid in $(prefix_pids); do
+        is_wine_program "$pid" || continue
+        first=""
+        read -r -d '' first <"/proc/$pid/cmdline" 2>/dev/null
+        [[ "$first" =~ ^(/|[A-Za-z]:)[^\ ]*Glimmerax\.scr$ ]] && echo "$pid"
     done
 }
 saver_alive() { [ -n "$(saver_pids)" ]; }
@@ -295,8 +322,16 @@ no_window_named() { ! has_window_named "$1"; }
 
 # The settings dialog (caption Glimmerax, as its message boxes have).
 dialog_window() { window_named '^Glimmerax$'; }
-glimmerax_windows() { xdotool search --name '^Glimmerax$' 2>/dev/null | wc -l; }
-windows_are() { [ "$(glimmerax_windows)" = "$1" ]; }
+glimmerax_windows() {
+    local windows
+    mapfile -t windows < <(xdotool search --name '^Glimmerax$' 2>/dev/null)
+    echo "${#windows[@]}"
+}
+windows_are() {
+    local windows
+    mapfile -t windows < <(xdotool search --name '^Glimmerax$' 2>/dev/null)
+    [ "${#windows[@]}" = "$1" ]
+}
 focus_dialog() { xdotool windowfocus --sync "$(dialog_window)" 2>/dev/null; }
 
 # "ID CLASS enabled|disabled checked|unchecked L T R B TEXT" of one control
@@ -366,10 +401,22 @@ start_runs() {
     launch_runs "$1" "$2"
     e2e_poll 30 reported '^window$' && e2e_poll 10 screen_is 640 480 && hold_savers
 }
-reported() { grep -q "$1" "$RUNS" 2>/dev/null; }
+reported() {
+    local line
+    [ -f "$RUNS" ] || return 1
+    while IFS= read -r line; do [[ "$line" =~ $1 ]] && return 0; done <"$RUNS"
+    return 1
+}
 # "CODE MS" of copy I once it has ended.
-exit_of() { awk -v i="$1" '$1 == "exit" && $2 == i { print $3, $4 }' "$RUNS" 2>/dev/null; }
-ended() { [ -n "$(exit_of "$1")" ]; }
+exit_of() {
+    local what copy code ms
+    [ -f "$RUNS" ] || return 0
+    while read -r what copy code ms _; do
+        [ "$what" = exit ] && [ "$copy" = "$1" ] && echo "$code $ms"
+    done <"$RUNS"
+    return 0
+}
+ended() { reported "^exit $1 "; }
 running() { ! ended "$1"; }
 
 # Passes when copy I has ended with code 0 within MS ms of its start:
