@@ -116,8 +116,7 @@ grey_of() {
 }
 
 # The Windows programs the test started in its prefix: every process of
-# Wine's loader there but the services Wine starts with its server and its
-# desktop (explorer /desktop), which stays up as a user's desktop does.
+# Wine's loader there but the services Wine starts with its server.
 # The processes whose environment names this test's prefix.
 prefix_pids() {
     local environ pid
@@ -143,7 +142,6 @@ e2e_programs() {
         first=""
         read -r -d '' first <"/proc/$pid/cmdline" 2>/dev/null
         [[ "${first,,}" =~ ^[a-z]:\\windows\\system32\\(services|winedevice|plugplay|svchost|rpcss)\.exe( |$) ]] && continue
-        [[ "${first,,}" =~ ^[a-z]:\\windows\\system32\\explorer\.exe$ ]] && [[ "$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)" == *" /desktop"* ]] && continue
         echo "$pid"
     done
 }
