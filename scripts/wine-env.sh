@@ -93,9 +93,8 @@ glimmerax_private_prefix() {
     printf '\n[Software\\\\Wine\\\\Direct3D] 1\n'"$direct3d" >>"$dir/user.reg"
     # The tests' X servers have no window manager, and Wine waits 2 s for
     # one each time it hides a window it handed to the manager; windows Wine
-    # places itself ("unmanaged") do not wait. The unit tests and most of
-    # the end-to-end tests ask for them; the others keep Wine's default, as
-    # make run does (tests/e2e/lib.sh).
+    # places itself ("unmanaged") do not wait. The unit tests and the
+    # end-to-end tests ask for them; make run keeps Wine's default.
     if [ -n "$unmanaged" ]; then
         printf '\n[Software\\\\Wine\\\\X11 Driver] 1\n"Managed"="N"\n' >>"$dir/user.reg"
     fi

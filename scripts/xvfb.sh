@@ -19,11 +19,11 @@ glimmerax_start_x() {
 
 # glimmerax_start_xvfb [WxHxD]  sets DISPLAY and XVFB_PID.
 glimmerax_start_xvfb() {
-    local geometry="${1:-1280x1024x24}"
-    local started=0
-    glimmerax_start_x /dev/null Xvfb -screen 0 "$geometry" -nolisten tcp -ac && started=1
+    local geometry="${1:-1280x1024x24}" rc
+    glimmerax_start_x /dev/null Xvfb -screen 0 "$geometry" -nolisten tcp -ac
+    rc=$?
     XVFB_PID="${X_SERVER_PID:-}"
-    if [ $started = 0 ]; then
+    if [ $rc != 0 ]; then
         echo "xvfb: the X server did not start" >&2
         return 1
     fi

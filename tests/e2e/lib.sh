@@ -115,8 +115,6 @@ grey_of() {
         awk '{ printf "%.2f\n", $1 }'
 }
 
-# The Windows programs the test started in its prefix: every process of
-# Wine's loader there but the services Wine starts with its server.
 # The processes whose environment names this test's prefix.
 prefix_pids() {
     local environ pid
@@ -135,6 +133,8 @@ is_wine_program() {
     for loader in "${E2E_WINE_LOADERS[@]}"; do [ "/proc/$1/exe" -ef "$loader" ] && return 0; done
     return 1
 }
+# The Windows programs the test started in its prefix: every process of
+# Wine's loader there but the services Wine starts with its server.
 e2e_programs() {
     local pid first
     for pid in $(prefix_pids); do
@@ -228,8 +228,7 @@ e2e_poll() {
 # Only those of this prefix: another checkout's tests may run a saver too.
 saver_pids() {
     local pid first
-    for pid in $(prefix_pids); do
-        is_wine_program "$pid" || continue
+    for pid in $(e2e_programs); do
         first=""
         read -r -d '' first <"/proc/$pid/cmdline" 2>/dev/null
         [[ "$first" =~ ^(/|[A-Za-z]:)[^\ ]*Glimmerax\.scr$ ]] && echo "$pid"
@@ -254,15 +253,16 @@ e2e_make_cpu_group() {
     [ "$E2E_SAVER_CPU" -lt 100 ] 2>/dev/null || return 0
     quota=$((period * E2E_SAVER_CPU / 100))
     [ "$quota" -ge 1000 ] || quota=1000
+    local dir=""
     if [ -w /sys/fs/cgroup/cpu/cgroup.procs ] && [ -f /sys/fs/cgroup/cpu/cpu.cfs_quota_us ]; then
-        local dir="/sys/fs/cgroup/cpu/$name"
+        dir="/sys/fs/cgroup/cpu/$name"
         mkdir -p "$dir" 2>/dev/null && echo "$period" >"$dir/cpu.cfs_period_us" 2>/dev/null &&
             echo "$quota" >"$dir/cpu.cfs_quota_us" 2>/dev/null && E2E_CPU_GROUP="$dir"
     elif grep -qw cpu /sys/fs/cgroup/cgroup.subtree_control 2>/dev/null; then
-        local dir="/sys/fs/cgroup/$name"
+        dir="/sys/fs/cgroup/$name"
         mkdir -p "$dir" 2>/dev/null && echo "$quota $period" >"$dir/cpu.max" 2>/dev/null && E2E_CPU_GROUP="$dir"
     fi
-    [ -n "$E2E_CPU_GROUP" ] || rmdir "${dir:-/nonexistent}" 2>/dev/null
+    [ -n "$E2E_CPU_GROUP" ] || [ -z "$dir" ] || rmdir "$dir" 2>/dev/null
     return 0
 }
 e2e_remove_cpu_group() {
@@ -321,16 +321,15 @@ no_window_named() { ! has_window_named "$1"; }
 
 # The settings dialog (caption Glimmerax, as its message boxes have).
 dialog_window() { window_named '^Glimmerax$'; }
-glimmerax_windows() {
+# How many windows named Glimmerax there are, into GLIMMERAX_WINDOWS (no
+# subshell: windows_are is polled).
+count_glimmerax_windows() {
     local windows
     mapfile -t windows < <(xdotool search --name '^Glimmerax$' 2>/dev/null)
-    echo "${#windows[@]}"
+    GLIMMERAX_WINDOWS=${#windows[@]}
 }
-windows_are() {
-    local windows
-    mapfile -t windows < <(xdotool search --name '^Glimmerax$' 2>/dev/null)
-    [ "${#windows[@]}" = "$1" ]
-}
+glimmerax_windows() { count_glimmerax_windows && echo "$GLIMMERAX_WINDOWS"; }
+windows_are() { count_glimmerax_windows && [ "$GLIMMERAX_WINDOWS" = "$1" ]; }
 focus_dialog() { xdotool windowfocus --sync "$(dialog_window)" 2>/dev/null; }
 
 # "ID CLASS enabled|disabled checked|unchecked L T R B TEXT" of one control
@@ -371,7 +370,6 @@ x_focus_is() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 screen_size() { xdotool getdisplaygeometry 2>/dev/null; }
 screen_is() { [ "$(screen_size)" = "$1 $2" ]; }
 
-particle_shown() { [ -n "$(xdotool search --name '^Particle$' 2>/dev/null)" ]; }
 saver_window_found() { probe_bare window rippleful Particle | grep -q '^found'; }
 particle_shown() { [ -n "$(xdotool search --name '^Particle$' 2>/dev/null)" ]; }
 
