@@ -12,7 +12,7 @@
 // Unlocked when the guard ends, or earlier by Unlock.
 class SurfaceLock {
 public:
-    SurfaceLock() : m_surface(nullptr) { std::memset(&m_desc, 0, sizeof m_desc); }
+    SurfaceLock() : m_surface(nullptr), m_result(DD_OK) { std::memset(&m_desc, 0, sizeof m_desc); }
     explicit SurfaceLock(IDirectDrawSurface7* surface) : SurfaceLock() { Lock(surface); }
     ~SurfaceLock() { Unlock(); }
     SurfaceLock(const SurfaceLock&) = delete;
@@ -24,11 +24,17 @@ public:
         Unlock();
         std::memset(&m_desc, 0, sizeof m_desc);
         m_desc.dwSize = sizeof m_desc;
-        if (surface == nullptr || FAILED(surface->Lock(nullptr, &m_desc, DDLOCK_WAIT, nullptr)))
+        if (surface == nullptr) {
+            m_result = DDERR_INVALIDOBJECT;
             return false;
+        }
+        m_result = surface->Lock(nullptr, &m_desc, DDLOCK_WAIT, nullptr);
+        if (FAILED(m_result)) return false;
         m_surface = surface;
         return true;
     }
+    // What the last Lock answered (DDERR_SURFACELOST for a lost surface).
+    HRESULT Result() const { return m_result; }
     void Unlock() {
         if (m_surface != nullptr) m_surface->Unlock(nullptr);
         m_surface = nullptr;
@@ -40,6 +46,7 @@ public:
 
 private:
     IDirectDrawSurface7* m_surface;  // the locked surface, null when none is
+    HRESULT m_result;
     DDSURFACEDESC2 m_desc;
 };
 

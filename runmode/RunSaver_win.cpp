@@ -29,7 +29,6 @@ const char kRunModeMutexName[] = "Local\\Glimmerax.RunMode";
 namespace {
 
 int shutDown = 0;
-RECT presentationRect = {0, 0, 0, 0};
 
 // Values the frame loop keeps for the length of the run.
 unsigned frameInterval = 33;
@@ -37,9 +36,15 @@ unsigned lastFrameTime = 0;
 unsigned frameRate = 0;
 FrameTexts frameTexts = {0, {0, 1}, {0}};
 
-// The multimedia clock, taken from the system folder's winmm.dll at set-up.
-MillisecondClockFn clockSource = nullptr;
-unsigned MillisecondClock() { return clockSource(); }
+// What the run draws and times with: the system's, or a test's stand-ins.
+RunModeSystem standIns = {};
+bool useStandIns = false;
+RunModeSystem run = {};
+unsigned MillisecondClock() { return run.clock(); }
+
+// Set while this run holds the system timer at 1 ms.
+int finePeriodHeld = 0;
+SurfaceKeeper surfaceKeeper;
 
 // The platform of run mode: the window's timers, GDI text on the back
 // buffer, and the back buffer's lock.
@@ -56,7 +61,11 @@ public:
         DrawOverlayTextOnSurface(text, x, y, colour, font, centred, bottomRight);
     }
     int LockBackBuffer(uint16_t** pixels, int* pitchBytes) override {
-        if (!backLock.Lock(backSurface)) return 0;
+        if (!backLock.Lock(backSurface)) {
+            // A lost surface is restored before the next frame.
+            surfaceKeeper.Note(SurfaceAnswerOf(backLock.Result()));
+            return 0;
+        }
         *pixels = backLock.Pixels();
         *pitchBytes = backLock.Pitch();
         return 1;
@@ -69,16 +78,37 @@ private:
 
 WindowsPlatform windowsPlatform;
 
-void Present() {
-    if (primarySurface == nullptr || backSurface == nullptr) return;
-    // A failed blit (a lost surface) is ignored; the next frame tries again.
-    primarySurface->Blt(&presentationRect, backSurface, &presentationRect, DDBLT_WAIT, nullptr);
+// Frames start on the system timer's ticks: Windows 10 and later keep a
+// program that does not ask at the default 15.6 ms, which would make 30
+// frames a second into about 21. A period that cannot be had changes
+// nothing else.
+void HoldFinePeriod() {
+    finePeriodHeld = run.beginPeriod != nullptr && run.beginPeriod(1) == 0;
+}
+void ReleaseFinePeriod() {
+    if (finePeriodHeld && run.endPeriod != nullptr) run.endPeriod(1);
+    finePeriodHeld = 0;
 }
 
 }  // namespace
 
 MillisecondClockFn LoadMillisecondClock() {
     return SystemFunction<MillisecondClockFn>(L"winmm.dll", "timeGetTime");
+}
+
+RunModeSystem SystemRunMode() {
+    RunModeSystem system = {};
+    system.initDisplay = InitDirectDraw;
+    system.screen = &DirectDrawScreen();
+    system.clock = LoadMillisecondClock();
+    system.beginPeriod = SystemFunction<TimerPeriodFn>(L"winmm.dll", "timeBeginPeriod");
+    system.endPeriod = SystemFunction<TimerPeriodFn>(L"winmm.dll", "timeEndPeriod");
+    return system;
+}
+
+void UseRunModeSystem(const RunModeSystem* system) {
+    useStandIns = system != nullptr;
+    if (useStandIns) standIns = *system;
 }
 
 int OpenLogFile(const char* path) {
@@ -143,6 +173,7 @@ void ShutdownSaver() {
     saverReady = 0;
     // Before the display mode goes back, which happens at the process's end.
     HideCovers();
+    ReleaseFinePeriod();
     CloseLogFile();
     ReleaseEngine();
     ReleaseMidLine();
@@ -183,8 +214,10 @@ int RunSaverAlone() {
         return 0;
     }
     ThePlatform().StartTimer(midStartTimerId, 1000);
-    clockSource = LoadMillisecondClock();
-    if (clockSource == nullptr || !InitDirectDraw(saverWindow)) {
+    run = useStandIns ? standIns : SystemRunMode();
+    surfaceKeeper.Reset();
+    HoldFinePeriod();
+    if (run.clock == nullptr || !run.initDisplay(saverWindow)) {
         // The pointer was hidden for the fireworks; the user has to find OK.
         ShowCursor(TRUE);
         MessageBoxW(saverWindow, L"初始化DirectDraw过程中出错！", L"Error", MB_OK);
@@ -221,9 +254,13 @@ int RunSaverAlone() {
         }
         unsigned now = WaitForFrame(MillisecondClock, lastFrameTime, frameInterval);
         frameRate = MeasureFrameRate(lastFrameTime, now);
+        // Surfaces lost since the last frame come back first, so this
+        // frame is drawn whole; while they cannot, the engine goes on and
+        // only the blit is left out.
+        surfaceKeeper.Restore(*run.screen);
         RenderFrame();
         DrawFrameTexts(frameTexts, frameRate);
-        Present();
+        surfaceKeeper.Present(*run.screen);
     }
 }
 

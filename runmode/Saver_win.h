@@ -7,6 +7,8 @@
 
 #include <cstdio>
 
+#include "runmode/SurfaceKeeper.h"
+
 extern HWND saverWindow;
 extern FILE* logFile;
 extern IDirectDraw7* directDraw;
@@ -32,6 +34,29 @@ DirectDrawCreateExFn LoadDirectDraw();
 // null when it cannot be loaded.
 using MillisecondClockFn = DWORD(WINAPI*)();
 MillisecondClockFn LoadMillisecondClock();
+// timeBeginPeriod and timeEndPeriod: 0 (TIMERR_NOERROR) when the period was
+// taken or given back.
+using TimerPeriodFn = UINT(WINAPI*)(UINT);
+
+// What run mode takes from outside itself for its picture and its clock.
+// Tests hand in stand-ins to run the whole of run mode without a display.
+struct RunModeSystem {
+    int (*initDisplay)(HWND window);  // InitDirectDraw
+    ScreenSurfaces* screen;           // presents the frames, restores lost surfaces
+    MillisecondClockFn clock;         // timeGetTime; null fails the set-up
+    TimerPeriodFn beginPeriod;        // timeBeginPeriod; null asks for nothing
+    TimerPeriodFn endPeriod;          // timeEndPeriod
+};
+// DirectDraw, and winmm from the system folder (loaded by this call).
+RunModeSystem SystemRunMode();
+// The stand-ins of the next runs (copied); null goes back to the system's.
+void UseRunModeSystem(const RunModeSystem* standIns);
+
+// The primary surface and its back buffer as run mode presents and
+// restores them.
+ScreenSurfaces& DirectDrawScreen();
+// A DirectDraw result as the surface keeper reads it.
+SurfaceAnswer SurfaceAnswerOf(HRESULT result);
 
 // Exclusive full-screen 16-bit mode at screenWidth x screenHeight, a primary
 // surface with one back buffer. Returns 1, or 0 at the first failing step
@@ -53,3 +78,6 @@ void CloseLogFile();
 
 // The client rectangle clipped to the surfaces' screenWidth x screenHeight.
 RECT PresentationRect(HWND window);
+// The rectangle every frame is blitted from and to, read once the surfaces
+// are set up.
+extern RECT presentationRect;

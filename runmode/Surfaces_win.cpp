@@ -10,6 +10,7 @@ HWND saverWindow = nullptr;
 IDirectDraw7* directDraw = nullptr;
 IDirectDrawSurface7* primarySurface = nullptr;
 IDirectDrawSurface7* backSurface = nullptr;
+RECT presentationRect = {0, 0, 0, 0};
 
 // The record sizes of the 32-bit saver; its 64-bit test twin has wider
 // pointers in the surface description.
@@ -89,3 +90,36 @@ RECT PresentationRect(HWND window) {
     if (rect.top < 0) rect.top = 0;
     return rect;
 }
+
+SurfaceAnswer SurfaceAnswerOf(HRESULT result) {
+    if (SUCCEEDED(result)) return SurfaceAnswer::ok;
+    if (result == DDERR_SURFACELOST) return SurfaceAnswer::lost;
+    if (result == DDERR_WRONGMODE) return SurfaceAnswer::wrongMode;
+    return SurfaceAnswer::failed;
+}
+
+namespace {
+
+class DirectDrawSurfaces : public ScreenSurfaces {
+public:
+    SurfaceAnswer Restore() override {
+        // One restore of the primary brings back its implicit back buffer.
+        if (primarySurface == nullptr) return SurfaceAnswer::failed;
+        return SurfaceAnswerOf(primarySurface->Restore());
+    }
+    SurfaceAnswer SetMode() override {
+        if (directDraw == nullptr) return SurfaceAnswer::failed;
+        return SurfaceAnswerOf(directDraw->SetDisplayMode(screenWidth, screenHeight, 16, 0, 0));
+    }
+    SurfaceAnswer Blit() override {
+        if (primarySurface == nullptr || backSurface == nullptr) return SurfaceAnswer::failed;
+        RECT rect = presentationRect;
+        return SurfaceAnswerOf(primarySurface->Blt(&rect, backSurface, &rect, DDBLT_WAIT, nullptr));
+    }
+};
+
+DirectDrawSurfaces directDrawSurfaces;
+
+}  // namespace
+
+ScreenSurfaces& DirectDrawScreen() { return directDrawSurfaces; }

@@ -65,6 +65,19 @@ u32() { od -An -tu4 -j "$2" -N 4 "$1" | tr -d ' '; }
     || fail "the PE header holds a link time"
 stamps="$(i686-w64-mingw32-objdump -p "$scr" | grep -o 'Time: [0-9a-f]*' | sort -u)"
 [ "$stamps" = "Time: 00000000" ] && ok "the resource directories hold no time" || fail "resource times: $stamps"
+# The manifest the product carries, as Windows reads it: DPI-aware, and no
+# Windows version declared (from Windows 8 on, a declared program is refused
+# the 16-bit display modes run mode needs).
+manifest="$(tr -d '\r\n' <"$scr" | grep -a -o '<assembly .*</assembly>' | head -n 1)"
+if [ -z "$manifest" ]; then
+    fail "no manifest in the saver"
+elif grep -q -e '<supportedOS' -e '<compatibility' <<<"$manifest"; then
+    fail "the manifest declares Windows versions: $(grep -o '<supportedOS[^>]*>' <<<"$manifest" | tr '\n' ' ')"
+elif ! grep -q '<dpiAwareness[^>]*>system<' <<<"$manifest"; then
+    fail "the manifest is not system DPI-aware"
+else
+    ok "the embedded manifest is DPI-aware and declares no Windows version"
+fi
 if grep -q -a -F -e "$E2E_ROOT" -e "$E2E_BUILD" "$scr"; then
     fail "the saver holds a path of this build"
 else

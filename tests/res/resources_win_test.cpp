@@ -112,15 +112,18 @@ TEST(SaverVersion, TheVersionResourceHoldsTheProjectVersionInBothLanguages) {
     }
 }
 
-TEST_F(SaverResources, TheManifestIsSystemDpiAwareAndRequestsNoExecutionLevel) {
+TEST_F(SaverResources, TheManifestIsSystemDpiAwareWithNoExecutionLevelNorSupportedOS) {
     HRSRC found = FindResourceW(module_, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     ASSERT_NE(nullptr, found);
     std::string manifest(static_cast<const char*>(LockResource(LoadResource(module_, found))),
                          SizeofResource(module_, found));
-    for (const char* wanted : {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
-                               "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // Windows 10 and 11
-                               "version=\"" GLIMMERAX_VERSION ".0\""}) {
-        EXPECT_NE(std::string::npos, manifest.find(wanted)) << wanted;
+    EXPECT_NE(std::string::npos, manifest.find("version=\"" GLIMMERAX_VERSION ".0\""));
+    // A program that declares Windows 7 or later loses DirectDraw's old
+    // behaviour, and from Windows 8 on its 16-bit display modes.
+    for (const char* declared : {"<supportedOS", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                                 "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                                 "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
+        EXPECT_EQ(std::string::npos, manifest.find(declared)) << declared;
     }
     // Without an execution level Windows virtualises the writes of a copy in
     // a system folder, so its INI file can still be saved.

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "engine/Engine.h"
 #include "engine/Geometry.h"
 #include "engine/HeatField.h"
@@ -252,3 +254,78 @@ TEST(LogFile, OpensForAppendingAndClosesOnce) {
 }
 
 }  // namespace
+
+// The whole of run mode on stand-ins for DirectDraw and winmm, every call
+// written down in order.
+namespace standin {
+
+std::string calls;
+int blits = 0;
+DWORD now = 0;
+int displayWorks = 1;
+
+int InitDisplay(HWND) { return displayWorks; }
+// Each look at the clock is 40 ms on: every wait for a frame ends at once.
+DWORD WINAPI Clock() { return now += 40; }
+UINT WINAPI BeginPeriod(UINT ms) {
+    calls += "begin " + std::to_string(ms) + " ";
+    return 0;
+}
+UINT WINAPI EndPeriod(UINT ms) {
+    calls += "end " + std::to_string(ms) + " ";
+    return 0;
+}
+
+// Presents three frames, loses the surfaces on the second, and presses a key
+// on the window after the third.
+class Screen : public ScreenSurfaces {
+public:
+    SurfaceAnswer Restore() override {
+        calls += "restore ";
+        return SurfaceAnswer::ok;
+    }
+    SurfaceAnswer SetMode() override { return SurfaceAnswer::ok; }
+    SurfaceAnswer Blit() override {
+        calls += "blit ";
+        if (++blits == 3) PostMessageA(saverWindow, WM_KEYDOWN, VK_SPACE, 0);
+        return blits == 2 ? SurfaceAnswer::lost : SurfaceAnswer::ok;
+    }
+} screen;
+
+// Presses OK on the DirectDraw error box from inside its own message loop.
+void CALLBACK PressOk(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = FindWindowA(nullptr, "Error");
+    if (box == nullptr) return;
+    calls += "box ";
+    KillTimer(nullptr, timer);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace standin
+
+TEST(RunModeOnStandIns, TheClockIsFineFromBeforeTheFirstFrameToTheShutdown) {
+    const struct {
+        int displayWorks;
+        const char* calls;
+    } cases[] = {
+        {1, "begin 1 blit blit restore blit end 1 "},
+        {0, "begin 1 box end 1 "},
+    };
+    for (const auto& c : cases) {
+        standin::calls.clear();
+        standin::blits = 0;
+        standin::displayWorks = c.displayWorks;
+        RunModeSystem system = {standin::InitDisplay, &standin::screen, standin::Clock, standin::BeginPeriod,
+                                standin::EndPeriod};
+        UseRunModeSystem(&system);
+        UINT_PTR timer = c.displayWorks ? 0 : SetTimer(nullptr, 0, 20, standin::PressOk);
+        EXPECT_EQ(RunSaver(), 0);
+        if (timer != 0) KillTimer(nullptr, timer);
+        UseRunModeSystem(nullptr);
+        EXPECT_EQ(standin::calls, c.calls);
+        EXPECT_EQ(saverWindow, nullptr);
+        EXPECT_EQ(HeatField, nullptr);
+    }
+    // The run that went on hid the pointer for good, as run mode does.
+    ShowCursor(TRUE);
+}
