@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The animation end to end: after a few seconds of run mode the screen shows
-# many coloured trails on black.
+# many coloured trails on black; another program that changes the display
+# mode and puts it back leaves the fireworks moving and the frame-rate line
+# clean, and a key still ends run mode.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_begin fireworks one-monitor
 
@@ -24,8 +26,25 @@ shows_fireworks() {
     at_least "$lit" 0.01 && at_least "$colour" 0.005 && at_least 0.6 "$lit"
 }
 
-e2e_ini "Resolution=0" "Fps=30"
-if e2e_run_at 640 480 /s; then
+# The frame-rate line's solid green pixels in its box at the top left.
+fps_line_pixels() {
+    convert "$1" -crop 320x40+0+0 +repage -fx '(g>0.9 && r<0.1 && b<0.1) ? 1 : 0' \
+        -format '%[fx:round(mean*w*h)]' info:
+}
+# Two screenshots 1 s apart: the share of the screen that changed.
+changed_share() {
+    screenshot "$E2E_DIR/a.png" && e2e_pause 1 && screenshot "$E2E_DIR/b.png" || return 1
+    local changed
+    changed="$(compare -metric AE -fuzz 3% "$E2E_DIR/a.png" "$E2E_DIR/b.png" null: 2>&1 >/dev/null)"
+    CHANGED_SHARE="$(awk -v n="${changed%% *}" 'BEGIN { printf "%.4f", n / (640 * 480) }')"
+}
+moves() { changed_share && echo "  changed $CHANGED_SHARE" && at_least "$CHANGED_SHARE" 0.01; }
+
+{
+    printf '[Set]\r\nResolution=0\r\nFps=30\r\nFpsShow=1\r\n'
+    printf '[TopFont]\r\nlfHeight=-22\r\nlfWeight=800\r\nlfFaceName=Arial\r\nColor=65280\r\n'
+} >"$E2E_DIR/Glimmerax.ini"
+if start_runs 1 now; then
     # Rockets take two to three seconds to climb and burst: look again each
     # second until the bursts show, for at most half a minute.
     if e2e_poll 30 shows_fireworks; then
@@ -36,6 +55,28 @@ if e2e_run_at 640 480 /s; then
     corners="$(convert "$shot" -crop 8x8+0+0 -format '%[fx:maxima]' info:)"
     echo "  top-left corner brightest value $corners"
     [ -n "${GLIMMERAX_SHOT_OUT:-}" ] && cp "$shot" "$GLIMMERAX_SHOT_OUT"
+    line_before="$(fps_line_pixels "$shot")"
+
+    # Another program takes the display into its own mode for 1.5 s and puts
+    # it back: the saver's surfaces are lost meanwhile.
+    probe_bare mode 800 600 >/dev/null
+    e2e_pause 1.5
+    e2e_set_mode 640 480 || fail "the display did not go back to 640x480: $(screen_size)"
+    if e2e_poll 3 moves; then
+        ok "the fireworks move again after the display change ($CHANGED_SHARE of the screen in 1 s)"
+    else
+        fail "the picture stands still after the display change (${CHANGED_SHARE:-no} share changed in 1 s)"
+    fi
+    line_after="$(fps_line_pixels "$E2E_DIR/b.png")"
+    # Drawn over a picture that is never blurred again, the changing figures
+    # pile up into a smear of many more pixels.
+    if [ "$line_after" -gt 0 ] && [ "$line_after" -le $((line_before * 3 / 2 + 30)) ]; then
+        ok "the frame-rate line reads clean: $line_after green pixels, $line_before before"
+    else
+        fail "the frame-rate line: $line_after green pixels, $line_before before the change"
+        cp "$E2E_DIR/b.png" "$E2E_DIR/smear.png"
+    fi
+    end_with_key 1 "after the display change"
 else
     fail "run mode did not start: screen $(screen_size), error box: $(probe_bare message Error)"
 fi
