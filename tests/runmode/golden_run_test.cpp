@@ -148,7 +148,7 @@ GoldenHashes RunGolden(int mode, int path) {
             RenderFrame();
         } else {
             SweepParticles();
-            BlurFunctionFor(static_cast<BlurPath>(path))(backBuffer.data(), backPitch,
+            BlurFunctionFor(static_cast<BlurPath>(path))(primarySky, backBuffer.data(), backPitch,
                                                          RandomBetween(791, 2797));
         }
         FormatFpsLine(topLine, sizeof topLine, 10, particleCount);
