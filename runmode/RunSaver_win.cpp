@@ -13,6 +13,7 @@
 #include "framework/Guards_win.h"
 #include "framework/SystemDlls_win.h"
 #include "platform/Platform.h"
+#include "runmode/CoverSkies_win.h"
 #include "runmode/Covers_win.h"
 #include "runmode/Frame.h"
 #include "runmode/FrameLogic.h"
@@ -143,6 +144,7 @@ void ShutdownSaver() {
     saverReady = 0;
     // Before the display mode goes back, which happens at the process's end.
     HideCovers();
+    ReleaseOtherSkies();
     CloseLogFile();
     ReleaseEngine();
     ReleaseMidLine();
@@ -224,6 +226,7 @@ int RunSaverAlone() {
         RenderFrame();
         DrawFrameTexts(frameTexts, frameRate);
         Present();
+        StepOtherSkies(now);
     }
 }
 
