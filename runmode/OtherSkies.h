@@ -16,9 +16,9 @@ struct SkySize {
 
 // The size of the sky of monitor while the chosen display mode is modeHeight
 // pixels high: as high as the mode, and as wide as the monitor's shape makes
-// that (rounded to the nearest pixel, at least 1), so the sky shows the grain
-// of the primary stretched over any monitor. {0, 0} for an empty monitor or
-// a mode height below 1.
+// that, rounded to the nearest multiple of 16 pixels (at least 16), so the
+// sky shows the grain of the primary stretched over any monitor. {0, 0} for
+// an empty monitor or a mode height below 1.
 SkySize SkySizeFor(int modeHeight, const ScreenRect& monitor);
 
 // A sky beside the primary and the time (milliseconds) its spawner last

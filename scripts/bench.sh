@@ -185,7 +185,7 @@ awk -v rounds="$ROUNDS" -v best="$("$NATIVE/glimmerax_timing" --best-path 2>/dev
         # Another sky (a 1920x1080 monitor beside the primary, as tall as the
         # mode): its frame per cell against the primary whole frame per cell
         # (at most 1.2 wanted), and the primary with two such skies.
-        printf "\n== another sky (1920x1080 monitor): ns per cell / the primary frame's, median over the rounds\n"
+        printf "\n== another sky (1920x1080 monitor): ns per cell against the primary whole frame, median over the rounds\n"
         printf "  %-10s %-7s %9s %9s  %-32s %s\n", "mode", "build", "sky ms", "frame ms", "sky/frame per cell", "frame + 2 skies ms"
         for (s = 1; s <= nsizes; ++s) {
             for (b = 1; b <= 2; ++b) {

@@ -67,10 +67,46 @@ GREY_BEFORE="$(other_monitor_grey)"
 echo "layout before: $BEFORE; DUMMY1's mean grey $GREY_BEFORE"
 [ "$(monitor_rect DUMMY1)" = "1280 0 2304 768" ] || fail "DUMMY1 is not 1024x768 at (1280,0): $BEFORE"
 
+# The frame-rate line, read from a screenshot: its ink (the top font's pure
+# green) at the line's place against the probe's drawing of "FPS:N" in the
+# same font for every N. Prints "N MISMATCHED INK" of the drawing that fits
+# best; each drawing is compared over a little more than its width, so
+# "FPS:3" does not fit a line that shows "FPS:30".
+TOP_FONT=(Arial -32 700)
+fps_shown() {
+    convert "$1" -crop 240x60+4+2 +repage -fx '(g > 0.9 && r < 0.1 && b < 0.1) ? 1 : 0' -depth 8 \
+        -compress none pgm:- | awk -v glyphs="$E2E_DIR/glyphs.txt" -v extra=13 '
+        { for (i = 1; i <= NF; ++i) v[++n] = $i }
+        END {
+            W = v[2]; H = v[3]
+            for (y = 0; y < H; ++y) for (x = 0; x < W; ++x) shot[y, x] = v[5 + y * W + x] > 127
+            best = -1
+            while ((getline line < glyphs) > 0) {
+                split(line, head, " "); rate = head[1]; w = head[2]; h = head[3]
+                for (y = 0; y < h; ++y) { getline row < glyphs; rows[y] = row }
+                wrong = 0; ink = 0
+                for (y = 0; y < h && y < H; ++y) for (x = 0; x < w + extra && x < W; ++x) {
+                    c = x < w ? substr(rows[y], x + 1, 1) == "1" : 0
+                    ink += c; wrong += c != shot[y, x]
+                }
+                if (best < 0 || wrong < bestWrong) { best = rate; bestWrong = wrong; bestInk = ink }
+            }
+            print best, bestWrong, bestInk
+        }'
+}
+FPS_READ=""
+fps_line_is_30() {
+    screenshot "$E2E_DIR/fps.png" || return 1
+    FPS_READ="$(fps_shown "$E2E_DIR/fps.png")"
+    read -r rate wrong ink <<<"$FPS_READ"
+    [ "${ink:-0}" -gt 0 ] && [ $((wrong * 20)) -le "$ink" ] && [ "$rate" -ge 28 ] && [ "$rate" -le 32 ]
+}
+
 # Wine's first start on this server (with its desktop process) can take long
 # on a busy machine: a probe brings it up, and sees the primary's size.
 probe_sees_primary() { [ "$(probe_bare screen)" = "1280 1024" ]; }
 e2e_poll 60 probe_sees_primary || fail "Wine on the two-monitor server: screen '$(probe_bare screen)'"
+probe_bare fpsglyphs "${TOP_FONT[@]}" >"$E2E_DIR/glyphs.txt" || fail "the probe drew no frame-rate lines"
 
 # One run at a display mode, ended by an input on the other monitor:
 # run_mode RESOLUTION W H INPUT...
@@ -78,10 +114,15 @@ run_mode() {
     local resolution="$1" width="$2" height="$3"
     shift 3
     local mode="${width}x${height}"
-    e2e_ini "Resolution=$resolution"
+    e2e_ini "Resolution=$resolution" Fps=30 FpsShow=1
+    printf '[TopFont]\r\nlfHeight=%s\r\nlfWeight=%s\r\nlfQuality=3\r\nlfFaceName=%s\r\nColor=65280\r\n' \
+        "${TOP_FONT[1]}" "${TOP_FONT[2]}" "${TOP_FONT[0]}" >>"$E2E_DIR/Glimmerax.ini"
     [ "$SKIES" = black ] && printf '[Monitors]\r\nOtherMonitors=0\r\n' >>"$E2E_DIR/Glimmerax.ini"
     launch_runs 1 now
-    if ! { e2e_poll 30 reported '^window$' && e2e_poll 30 primary_is "$width" "$height" && hold_savers; }; then
+    # The run that reads the frame-rate line keeps its whole core.
+    local hold=hold_savers
+    [ "$SKIES" = unheld ] && hold=true
+    if ! { e2e_poll 30 reported '^window$' && e2e_poll 30 primary_is "$width" "$height" && $hold; }; then
         fail "$mode: run mode did not switch the primary (layout $(monitor_layout))"
         cat "$RUNS" >>"$ALL_RUNS" 2>/dev/null
         e2e_kill_all
@@ -110,6 +151,14 @@ run_mode() {
         fi
         cp "$E2E_DIR/shot.png" "$E2E_DIR/run-$mode-black.png"
     else
+        if [ "$SKIES" = unheld ]; then
+            if e2e_poll 10 fps_line_is_30; then
+                ok "$mode, unheld: the frame-rate line shows $FPS_READ (rate, pixels off, ink) of 30 asked, beside the other sky"
+            else
+                fail "$mode, unheld: the frame-rate line read last as '$FPS_READ' (rate, pixels off, ink), 28 to 32 wanted"
+                cp "$E2E_DIR/fps.png" "$E2E_DIR/fps-$mode.png"
+            fi
+        fi
         if e2e_poll 15 fireworks_beside_sky; then
             cp "$E2E_DIR/shot.png" "$E2E_DIR/run-$mode.png"
             e2e_pause 1
@@ -170,8 +219,9 @@ run_mode() {
     cat "$RUNS" >>"$ALL_RUNS"
 }
 
-SKIES=fireworks
+SKIES=unheld
 run_mode 0 640 480 xdotool click 1
+SKIES=fireworks
 run_mode 1 800 600 xdotool key --clearmodifiers space
 run_mode 2 1024 768 xdotool click 3
 run_mode 3 1280 1024 xdotool click 1

@@ -18,14 +18,17 @@ TEST(SkySizeFor, ModeHeightAndTheMonitorsShape) {
         int width;
         int height;
     } cases[] = {
-        {"wide, 1066.7 rounds up", 600, {0, 0, 1920, 1080}, 1067, 600},
-        {"wide at 1280x1024", 1024, {1280, 0, 3200, 1080}, 1820, 1024},
+        // The width to the nearest multiple of 16.
+        {"wide, 1066.7 rounds up", 600, {0, 0, 1920, 1080}, 1072, 600},
+        {"wide at 1280x1024, 1820.4 up", 1024, {1280, 0, 3200, 1080}, 1824, 1024},
         {"the mode's own shape", 480, {1280, 0, 2304, 768}, 640, 480},
-        {"tall, 337.5 rounds up", 600, {0, 0, 1080, 1920}, 338, 600},
+        {"tall, 337.5 rounds down", 600, {0, 0, 1080, 1920}, 336, 600},
+        {"half way rounds up", 480, {0, 0, 24, 480}, 32, 480},
+        {"just under half way rounds down", 480, {0, 0, 23, 480}, 16, 480},
         {"stacked under the primary", 768, {0, 1024, 1280, 2048}, 960, 768},
-        {"left of and above the primary", 1024, {-1920, -1080, 0, 0}, 1820, 1024},
-        {"smaller than the mode", 1024, {-800, 0, 0, 600}, 1365, 1024},
-        {"a sliver", 480, {0, 0, 1, 4000}, 1, 480},
+        {"left of and above the primary", 1024, {-1920, -1080, 0, 0}, 1824, 1024},
+        {"smaller than the mode, 1365.3 down", 1024, {-800, 0, 0, 600}, 1360, 1024},
+        {"a sliver: at least 16", 480, {0, 0, 1, 4000}, 16, 480},
         {"no width", 600, {100, 0, 100, 1080}, 0, 0},
         {"upside down", 600, {0, 1080, 1920, 0}, 0, 0},
         {"no mode height", 0, {0, 0, 1920, 1080}, 0, 0},
