@@ -2,8 +2,6 @@
 // field is copied into, stretched over the cover's window each frame.
 #include "runmode/CoverSkies_win.h"
 
-#include <windows.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -28,7 +26,7 @@ struct CoverSky {
     HGDIOBJ previousBitmap;
     uint32_t* bits;  // the DIB section's pixels, top row first, the sky's width apart
     // The blur's own 16-bit output, which nothing shows: the stretch reads
-    // the field's cells instead (see CopyField).
+    // the field's cells instead (CopyShownCells).
     std::unique_ptr<uint16_t[]> pixels;
 };
 
@@ -82,21 +80,6 @@ int MakeDrawing(CoverSky& record, SkySize size) {
     return 1;
 }
 
-// The blurred cells as the primary's 5-6-5 pixels show them (each channel
-// cut to its top 5, 6 and 5 bits), in the 32-bit layout the cells already
-// have (0x00RRGGBB, the top byte cleared). Wine stretches a 32-bit source
-// onto a window several times faster than a 16-bit one, which it converts
-// pixel by pixel.
-void CopyField(const Sky& sky, uint32_t* bits) {
-    const uint32_t shown = 0x00F8FCF8u;
-    for (int y = 0; y < sky.screenHeight; ++y) {
-        const uint32_t* row =
-            sky.heatField + static_cast<long>(y + fieldBorder) * sky.fieldWidth + fieldBorder;
-        uint32_t* out = bits + static_cast<long>(y) * sky.screenWidth;
-        for (int x = 0; x < sky.screenWidth; ++x) out[x] = row[x] & shown;
-    }
-}
-
 void Make(CoverSky& record, unsigned now) {
     const SkySize size = SkySizeFor(screenHeight, record.monitor);
     // Each sky its own sequence, never the primary's.
@@ -142,7 +125,7 @@ void Draw(CoverSky& record, unsigned now) {
     // GDI may still be reading the bits for the last stretch.
     GdiFlush();
     StepOtherSky(record.other, now, record.pixels.get(), record.other.sky.screenWidth);
-    CopyField(record.other.sky, record.bits);
+    CopyShownCells(record.other.sky, record.bits);
     QueryPerformanceCounter(&stepped);
     HDC dc = GetDC(record.cover);
     if (dc == nullptr) return;
@@ -200,4 +183,10 @@ void ReleaseOtherSkies() {
     stepTicks.QuadPart = 0;
     stretchTicks.QuadPart = 0;
     framesDrawn = 0;
+}
+
+const Sky* CoverSkyOf(HWND cover) {
+    for (const CoverSky& record : coverSkies)
+        if (record.cover == cover && record.bits != nullptr) return &record.other.sky;
+    return nullptr;
 }

@@ -4,6 +4,10 @@
 // the primary.
 #pragma once
 
+#include <windows.h>
+
+#include "engine/Sky.h"
+
 // One frame of every cover's sky at the frame clock's time now (ms). A cover
 // gets its sky on its first frame, and a new one when its monitor's size
 // changed (after a display change); a sky of a cover that went is freed. A
@@ -12,3 +16,5 @@
 void StepOtherSkies(unsigned now);
 // Frees every sky and its drawing; safe to call twice.
 void ReleaseOtherSkies();
+// The sky cover shows now, or null when it has none.
+const Sky* CoverSkyOf(HWND cover);
