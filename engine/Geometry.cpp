@@ -3,6 +3,11 @@
 
 #include "settings/DisplayModes.h"
 
+int32_t& screenWidth = primarySky.screenWidth;
+int32_t& screenHeight = primarySky.screenHeight;
+int32_t& fieldWidth = primarySky.fieldWidth;
+int32_t& fieldHeight = primarySky.fieldHeight;
+
 void SetCanvasSize(Sky& sky, int32_t width, int32_t height) {
     sky.screenWidth = width;
     sky.screenHeight = height;

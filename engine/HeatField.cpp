@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+uint32_t*& HeatField = primarySky.heatField;
+
 namespace {
 
 // The block the field lies in, and where in it the field starts. The packed

@@ -9,6 +9,11 @@
 #include "engine/Maths.h"
 #include "engine/ParticleAlloc.h"
 
+Particle*& particleHead = primarySky.particleHead;
+Particle*& particleTail = primarySky.particleTail;
+int32_t& particleCount = primarySky.particleCount;
+int32_t& midTextActive = primarySky.midTextActive;
+
 int32_t particleAllocBudget = -1;
 
 Particle* AllocParticleNode() {

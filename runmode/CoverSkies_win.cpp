@@ -1,5 +1,5 @@
-// The skies of the covers and their drawing: a 32-bit DIB section the blurred
-// field is copied into, stretched over the cover's window each frame.
+// The skies of the covers and their drawing: each sky's blurred field,
+// stretched over its cover's window each frame.
 #include "runmode/CoverSkies_win.h"
 
 #include <cstdint>
@@ -21,12 +21,8 @@ struct CoverSky {
     ScreenRect monitor;  // where the cover was when the sky was made
     bool failed;         // could not be made at that size: the cover stays black
     OtherSky other;
-    HDC memory;
-    HBITMAP bitmap;
-    HGDIOBJ previousBitmap;
-    uint32_t* bits;  // the DIB section's pixels, top row first, the sky's width apart
     // The blur's own 16-bit output, which nothing shows: the stretch reads
-    // the field's cells instead (CopyShownCells).
+    // the field's cells themselves.
     std::unique_ptr<uint16_t[]> pixels;
 };
 
@@ -39,52 +35,18 @@ LARGE_INTEGER stretchTicks = {};
 LARGE_INTEGER stepTicks = {};
 unsigned framesDrawn = 0;
 
-void ReleaseDrawing(CoverSky& record) {
-    if (record.memory != nullptr) {
-        if (record.previousBitmap != nullptr) SelectObject(record.memory, record.previousBitmap);
-        DeleteDC(record.memory);
-    }
-    if (record.bitmap != nullptr) DeleteObject(record.bitmap);
-    record.memory = nullptr;
-    record.bitmap = nullptr;
-    record.previousBitmap = nullptr;
-    record.bits = nullptr;
-    record.pixels.reset();
-}
-
 void Release(CoverSky& record) {
-    ReleaseDrawing(record);
+    record.pixels.reset();
     ReleaseOtherSky(record.other);
-}
-
-// The DIB section of a sky of size and a memory context holding it. Returns
-// 1, or 0 with nothing held.
-int MakeDrawing(CoverSky& record, SkySize size) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size.width;
-    info.bmiHeader.biHeight = -size.height;  // top-down, as the field's rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    record.bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    record.memory = CreateCompatibleDC(nullptr);
-    record.pixels.reset(new (std::nothrow) uint16_t[static_cast<size_t>(size.width) * size.height]);
-    if (record.bitmap == nullptr || bits == nullptr || record.memory == nullptr || !record.pixels) {
-        ReleaseDrawing(record);
-        return 0;
-    }
-    record.previousBitmap = SelectObject(record.memory, record.bitmap);
-    record.bits = static_cast<uint32_t*>(bits);
-    return 1;
 }
 
 void Make(CoverSky& record, unsigned now) {
     const SkySize size = SkySizeFor(screenHeight, record.monitor);
     // Each sky its own sequence, never the primary's.
     const uint32_t seed = now * 2654435761u + 0x9E3779B9u * ++skiesMade;
-    if (!StartOtherSky(record.other, size, seed, now) || !MakeDrawing(record, size)) {
+    if (StartOtherSky(record.other, size, seed, now))
+        record.pixels.reset(new (std::nothrow) uint16_t[static_cast<size_t>(size.width) * size.height]);
+    if (!record.pixels) {
         Release(record);
         record.failed = true;
     }
@@ -119,20 +81,44 @@ void DropGoneCovers(const std::vector<HWND>& covers) {
     }
 }
 
+// The sky's visible rows as a 32-bit top-down DIB: the field's own cells
+// (0x00RRGGBB, the top byte unused), fieldWidth apart from the first
+// visible row on, the visible ones starting fieldBorder cells in. Stretched
+// from there, no copy: one of the whole picture cost as much as the blur.
+struct FieldDib {
+    BITMAPINFO info;
+    const uint32_t* rows;
+};
+
+FieldDib FieldDibOf(const Sky& sky) {
+    FieldDib dib = {};
+    dib.info.bmiHeader.biSize = sizeof dib.info.bmiHeader;
+    dib.info.bmiHeader.biWidth = sky.fieldWidth;
+    // Top-down and only the visible rows, so the source's top is row 0
+    // whichever corner GDI counts from.
+    dib.info.bmiHeader.biHeight = -sky.screenHeight;
+    dib.info.bmiHeader.biPlanes = 1;
+    dib.info.bmiHeader.biBitCount = 32;
+    dib.info.bmiHeader.biCompression = BI_RGB;
+    dib.rows = sky.heatField + static_cast<long>(fieldBorder) * sky.fieldWidth;
+    return dib;
+}
+
 void Draw(CoverSky& record, unsigned now) {
     LARGE_INTEGER start, stepped, stretched;
     QueryPerformanceCounter(&start);
-    // GDI may still be reading the bits for the last stretch.
-    GdiFlush();
-    StepOtherSky(record.other, now, record.pixels.get(), record.other.sky.screenWidth);
-    CopyShownCells(record.other.sky, record.bits);
+    const Sky& sky = record.other.sky;
+    StepOtherSky(record.other, now, record.pixels.get(), sky.screenWidth);
     QueryPerformanceCounter(&stepped);
     HDC dc = GetDC(record.cover);
     if (dc == nullptr) return;
+    const FieldDib dib = FieldDibOf(sky);
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, 0, 0, record.monitor.right - record.monitor.left, record.monitor.bottom - record.monitor.top,
-               record.memory, 0, 0, record.other.sky.screenWidth, record.other.sky.screenHeight, SRCCOPY);
+    StretchDIBits(dc, 0, 0, record.monitor.right - record.monitor.left, record.monitor.bottom - record.monitor.top,
+                  fieldBorder, 0, sky.screenWidth, sky.screenHeight, dib.rows, &dib.info, DIB_RGB_COLORS, SRCCOPY);
     ReleaseDC(record.cover, dc);
+    // Drawn before the field's next frame changes it.
+    GdiFlush();
     QueryPerformanceCounter(&stretched);
     stepTicks.QuadPart += stepped.QuadPart - start.QuadPart;
     stretchTicks.QuadPart += stretched.QuadPart - stepped.QuadPart;
@@ -172,7 +158,7 @@ void StepOtherSkies(unsigned now) {
             record.monitor = place;
             Make(record, now);
         }
-        if (record.bits != nullptr) Draw(record, now);
+        if (record.pixels) Draw(record, now);
     }
 }
 
@@ -187,6 +173,6 @@ void ReleaseOtherSkies() {
 
 const Sky* CoverSkyOf(HWND cover) {
     for (const CoverSky& record : coverSkies)
-        if (record.cover == cover && record.bits != nullptr) return &record.other.sky;
+        if (record.cover == cover && record.pixels) return &record.other.sky;
     return nullptr;
 }

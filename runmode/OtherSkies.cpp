@@ -2,7 +2,6 @@
 #include "runmode/OtherSkies.h"
 
 #include "engine/Engine.h"
-#include "engine/Geometry.h"
 #include "runmode/Frame.h"
 #include "runmode/FrameLogic.h"
 
@@ -47,14 +46,3 @@ void StepOtherSky(OtherSky& other, unsigned now, uint16_t* pixels, int pitchInPi
 }
 
 void ReleaseOtherSky(OtherSky& other) { ReleaseSky(other.sky); }
-
-void CopyShownCells(const Sky& sky, uint32_t* out) {
-    if (sky.heatField == nullptr || out == nullptr) return;
-    const uint32_t shown = 0x00F8FCF8u;
-    for (int y = 0; y < sky.screenHeight; ++y) {
-        const uint32_t* row =
-            sky.heatField + static_cast<long>(y + fieldBorder) * sky.fieldWidth + fieldBorder;
-        uint32_t* to = out + static_cast<long>(y) * sky.screenWidth;
-        for (int x = 0; x < sky.screenWidth; ++x) to[x] = row[x] & shown;
-    }
-}

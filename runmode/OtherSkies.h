@@ -37,12 +37,3 @@ int StartOtherSky(OtherSky& other, SkySize size, uint32_t seed, unsigned now);
 // and the blur into pixels (16-bit 5-6-5, pitchInPixels apart).
 void StepOtherSky(OtherSky& other, unsigned now, uint16_t* pixels, int pitchInPixels);
 void ReleaseOtherSky(OtherSky& other);
-
-// The sky's blurred cells as the primary's 5-6-5 pixels show them (each
-// channel cut to its top 5, 6 and 5 bits) in the 32-bit layout the cells
-// already have (0x00RRGGBB, the top byte cleared), into out: the visible
-// rows one after the other, screenWidth pixels each. This is what the
-// stretch over the monitor reads: Wine stretches a 32-bit picture onto a
-// window several times faster than a 16-bit one, which it converts pixel by
-// pixel.
-void CopyShownCells(const Sky& sky, uint32_t* out);

@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "engine/Engine.h"
-#include "engine/Geometry.h"
-#include "engine/HeatField.h"
 #include "engine/ParticleAlloc.h"
 #include "runmode/OtherSkies.h"
 
@@ -74,28 +72,6 @@ TEST(OtherSky, ASkyThatCannotBeMadeHoldsNothing) {
     // Stepping it anyway (no pixels, no list) does nothing.
     StepOtherSky(other, 5000, nullptr, 0);
     EXPECT_EQ(other.sky.particleCount, 0);
-}
-
-// The picture the stretch reads shows each cell as its 5-6-5 pixel does:
-// the same levels, the border and the top byte left out.
-TEST(OtherSky, ShownCellsAreThePixelsLevelsWithoutTheBorder) {
-    Sky sky = {};
-    ASSERT_EQ(InitSky(sky, 3, 2, 1u), 1);
-    const uint32_t cells[] = {0xFFFFFFFFu, 0x00070307u, 0x00123456u, 0x00808080u, 0x00F8FCF8u, 0x00ABCDEFu};
-    for (int i = 0; i < 6; ++i) {
-        sky.heatField[(i / 3 + fieldBorder) * sky.fieldWidth + fieldBorder + i % 3] = cells[i];
-        sky.heatField[(i / 3 + fieldBorder) * sky.fieldWidth + fieldBorder - 1] = 0x00FFFFFFu;  // the border
-    }
-    std::vector<uint32_t> out(7, 0xDEADBEEFu);
-    CopyShownCells(sky, out.data());
-    for (int i = 0; i < 6; ++i) {
-        const uint32_t shown = out[static_cast<size_t>(i)];
-        EXPECT_EQ(shown >> 24, 0u) << i;
-        EXPECT_EQ(CellToRGB565(shown), CellToRGB565(cells[i])) << i;
-        EXPECT_EQ(shown, shown & 0x00F8FCF8u) << i;
-    }
-    EXPECT_EQ(out[6], 0xDEADBEEFu) << "nothing past the picture";
-    ReleaseSky(sky);
 }
 
 }  // namespace
