@@ -32,16 +32,16 @@ void StorePair(uint16_t* at, uint16_t first, uint16_t second) {
 
 }  // namespace
 
-void BlurHeatFieldReference(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    if (HeatField == nullptr || pixels == nullptr) return;
-    const int width = screenWidth;
-    const int height = screenHeight;
-    const int stride = fieldWidth;
+void BlurHeatFieldReference(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
+    if (sky.heatField == nullptr || pixels == nullptr) return;
+    const int width = sky.screenWidth;
+    const int height = sky.screenHeight;
+    const int stride = sky.fieldWidth;
     // The countdown belongs to the whole pass, not to a row: the flare
     // candidates drift across the picture from frame to frame.
     int countdown = twinkleInterval > 0 ? twinkleInterval : 0;
     for (int y = 0; y < height; ++y) {
-        uint32_t* row = HeatField + static_cast<long>(y + fieldBorder) * stride + fieldBorder;
+        uint32_t* row = sky.heatField + static_cast<long>(y + fieldBorder) * stride + fieldBorder;
         const uint32_t* below = row + stride;
         uint16_t* out = pixels + static_cast<long>(y) * pitchInPixels;
         // The left neighbour of the first cell counts as cold whatever the
@@ -115,8 +115,12 @@ BlurPath BestBlurPath() {
     return blurReference;
 }
 
-void BlurHeatField(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
+void BlurHeatField(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
     // Chosen once: the processor does not change during a run.
     static const BlurFunction blur = BlurFunctionFor(BestBlurPath());
-    blur(pixels, pitchInPixels, twinkleInterval);
+    blur(sky, pixels, pitchInPixels, twinkleInterval);
+}
+
+void BlurHeatField(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
+    BlurHeatField(primarySky, pixels, pitchInPixels, twinkleInterval);
 }

@@ -4,16 +4,20 @@
 
 #include <cstdint>
 
-// Blurs every visible cell of HeatField in place and writes it as an RGB565
-// pixel. pixels is the top-left pixel of the locked surface, pitchInPixels its
-// row pitch in 16-bit pixels (at least screenWidth), twinkleInterval > 0.
-// Reads screenWidth, screenHeight and fieldWidth on every call. Uses the
-// fastest path the processor supports; every path gives bit-identical results.
+#include "engine/Sky.h"
+
+// Blurs every visible cell of the sky's heat field (the primary sky's
+// without one) in place and writes it as an RGB565 pixel. pixels is the
+// top-left pixel of the locked surface, pitchInPixels its row pitch in
+// 16-bit pixels (at least the sky's screenWidth), twinkleInterval > 0.
+// Reads the sky's sizes on every call. Uses the fastest path the processor
+// supports; every path gives bit-identical results.
 //
 // Pixels go out in pairs (cells x and x + 1, x even, as one 32-bit store with
 // pixel x in the low half). When screenWidth is odd the last cell of a row is
 // still blurred and its pixel is written alone as 16 bits; nothing at or past
 // screenWidth on the surface is touched. An interval below 1 never twinkles.
+void BlurHeatField(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval);
 void BlurHeatField(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
 
 // The same blur, one path each, for the tests and the benchmarks. A path may
@@ -27,13 +31,13 @@ enum BlurPath {
     blurPathCount = 5
 };
 
-typedef void (*BlurFunction)(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+typedef void (*BlurFunction)(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval);
 
-void BlurHeatFieldReference(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
-void BlurHeatFieldSse2(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
-void BlurHeatFieldAvx2(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
-void BlurHeatFieldAvx512(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
-void BlurHeatFieldAvx512Vbmi(uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+void BlurHeatFieldReference(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+void BlurHeatFieldSse2(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+void BlurHeatFieldAvx2(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+void BlurHeatFieldAvx512(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval);
+void BlurHeatFieldAvx512Vbmi(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval);
 
 // 1 when this processor (and its operating system) can run the path.
 int BlurPathSupported(BlurPath path);

@@ -320,9 +320,9 @@ __attribute__((noinline)) void BlurColumnsAvx2(uint32_t* const* rowCells, uint16
 
 }  // namespace
 
-void BlurHeatFieldAvx2(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    BlurFieldByColumns<avx2ColumnRows>(pixels, pitchInPixels, twinkleInterval,
-                                       avx2ColumnBlocks ? screenWidth & ~7 : 0, BlurColumnsAvx2,
+void BlurHeatFieldAvx2(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
+    BlurFieldByColumns<avx2ColumnRows>(sky, pixels, pitchInPixels, twinkleInterval,
+                                       avx2ColumnBlocks ? sky.screenWidth & ~7 : 0, BlurColumnsAvx2,
                                        Avx2RunQuad, Avx2RunPair, Avx2RunSingle);
     // Leave the upper register halves clean for SSE code that follows.
     _mm256_zeroupper();

@@ -503,8 +503,9 @@ __attribute__((noinline, target("avx512vbmi"))) void BlurColumnsGathering(
 
 // Both paths: blocks of sixteen rows down columns, then the rows left over
 // four, two and one at a time.
-void BlurAvx512(uint16_t* pixels, int pitchInPixels, int twinkleInterval, bool gather) {
-    const int columnsEnd = screenWidth & ~7;
+void BlurAvx512(const Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval,
+                bool gather) {
+    const int columnsEnd = sky.screenWidth & ~7;
     const bool blocks = columnBlocks && columnsEnd <= columnMaxWidth;
     // A block as the shared walk hands it over: its rows, one field row and
     // one surface row apart, and the row under it, complemented here once.
@@ -528,7 +529,7 @@ void BlurAvx512(uint16_t* pixels, int pitchInPixels, int twinkleInterval, bool g
             BlurColumnsSelecting(block, end, underComplement, candidate, interval, lefts);
         }
     };
-    BlurFieldByColumns<columnRows>(pixels, pitchInPixels, twinkleInterval, blocks ? columnsEnd : 0,
+    BlurFieldByColumns<columnRows>(sky, pixels, pitchInPixels, twinkleInterval, blocks ? columnsEnd : 0,
                                    columns, Avx512Run<4>, Avx512Run<2>, Avx512Run<1>);
     // Leave the upper register halves clean for SSE code that follows.
     _mm256_zeroupper();
@@ -536,10 +537,10 @@ void BlurAvx512(uint16_t* pixels, int pitchInPixels, int twinkleInterval, bool g
 
 }  // namespace
 
-void BlurHeatFieldAvx512(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    BlurAvx512(pixels, pitchInPixels, twinkleInterval, false);
+void BlurHeatFieldAvx512(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
+    BlurAvx512(sky, pixels, pitchInPixels, twinkleInterval, false);
 }
 
-void BlurHeatFieldAvx512Vbmi(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    BlurAvx512(pixels, pitchInPixels, twinkleInterval, true);
+void BlurHeatFieldAvx512Vbmi(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
+    BlurAvx512(sky, pixels, pitchInPixels, twinkleInterval, true);
 }

@@ -66,10 +66,10 @@ struct BlurRow {
     uint16_t* out;
 };
 
-inline BlurRow RowAt(uint16_t* pixels, int pitchInPixels, int y) {
+inline BlurRow RowAt(const Sky& sky, uint16_t* pixels, int pitchInPixels, int y) {
     BlurRow row;
-    row.cells = HeatField + static_cast<long>(y + fieldBorder) * fieldWidth + fieldBorder;
-    row.below = row.cells + fieldWidth;
+    row.cells = sky.heatField + static_cast<long>(y + fieldBorder) * sky.fieldWidth + fieldBorder;
+    row.below = row.cells + sky.fieldWidth;
     row.out = pixels + static_cast<long>(y) * pitchInPixels;
     return row;
 }
@@ -104,8 +104,7 @@ inline int64_t FirstCandidate(int twinkleInterval) {
 // are one or two candidates per row, so the wide loop hardly ever stops.
 // The cells after the last whole group are done one at a time.
 template <int Rows, typename Run>
-int64_t BlurBlock(const BlurRow* rows, int64_t next, int twinkleInterval, Run run) {
-    const int width = screenWidth;
+int64_t BlurBlock(int width, const BlurRow* rows, int64_t next, int twinkleInterval, Run run) {
     const int groupsEnd = width & ~3;
     const int64_t interval = twinkleInterval;
     int64_t candidate[Rows];
@@ -177,11 +176,11 @@ int64_t BlurBlock(const BlurRow* rows, int64_t next, int twinkleInterval, Run ru
 // lie and each row's first twinkle candidate, the first row's being next.
 // Returns the first candidate of the row under the block.
 template <int Rows>
-int64_t ColumnBlockRows(uint16_t* pixels, int pitchInPixels, int y, int64_t next,
+int64_t ColumnBlockRows(const Sky& sky, uint16_t* pixels, int pitchInPixels, int y, int64_t next,
                         int64_t interval, BlurRow* rows, int64_t* candidate) {
-    const int width = screenWidth;
+    const int width = sky.screenWidth;
     for (int r = 0; r < Rows; ++r) {
-        rows[r] = RowAt(pixels, pitchInPixels, y + r);
+        rows[r] = RowAt(sky, pixels, pitchInPixels, y + r);
         candidate[r] = r == 0 ? next : CandidateInNextRow(candidate[r - 1], interval, width);
     }
     return CandidateInNextRow(candidate[Rows - 1], interval, width);
@@ -226,9 +225,8 @@ private:
 // ones before: one at a time, top row first, since each reads the old cells
 // of the row under it.
 template <int Rows>
-void BlurRowEnds(const BlurRow* rows, int x, int64_t* candidate, int64_t interval,
+void BlurRowEnds(int width, const BlurRow* rows, int x, int64_t* candidate, int64_t interval,
                  uint32_t* lefts) {
-    const int width = screenWidth;
     for (int r = 0; r < Rows; ++r) {
         for (int cell = x; cell < width; ++cell) {
             const bool twinkle = candidate[r] == cell;
@@ -243,22 +241,23 @@ void BlurRowEnds(const BlurRow* rows, int x, int64_t* candidate, int64_t interva
 // one, with the path's wide loop for each block size; next is row y's first
 // twinkle candidate.
 template <typename Run4, typename Run2, typename Run1>
-void BlurRowsFrom(uint16_t* pixels, int pitchInPixels, int twinkleInterval, int y, int64_t next,
-                  Run4 run4, Run2 run2, Run1 run1) {
-    const int height = screenHeight;
+void BlurRowsFrom(const Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval, int y,
+                  int64_t next, Run4 run4, Run2 run2, Run1 run1) {
+    const int width = sky.screenWidth;
+    const int height = sky.screenHeight;
     BlurRow rows[4];
     for (; y + 4 <= height; y += 4) {
-        for (int r = 0; r < 4; ++r) rows[r] = RowAt(pixels, pitchInPixels, y + r);
-        next = BlurBlock<4>(rows, next, twinkleInterval, run4);
+        for (int r = 0; r < 4; ++r) rows[r] = RowAt(sky, pixels, pitchInPixels, y + r);
+        next = BlurBlock<4>(width, rows, next, twinkleInterval, run4);
     }
     if (y + 2 <= height) {
-        for (int r = 0; r < 2; ++r) rows[r] = RowAt(pixels, pitchInPixels, y + r);
-        next = BlurBlock<2>(rows, next, twinkleInterval, run2);
+        for (int r = 0; r < 2; ++r) rows[r] = RowAt(sky, pixels, pitchInPixels, y + r);
+        next = BlurBlock<2>(width, rows, next, twinkleInterval, run2);
         y += 2;
     }
     if (y < height) {
-        rows[0] = RowAt(pixels, pitchInPixels, y);
-        BlurBlock<1>(rows, next, twinkleInterval, run1);
+        rows[0] = RowAt(sky, pixels, pitchInPixels, y);
+        BlurBlock<1>(width, rows, next, twinkleInterval, run1);
     }
 }
 
@@ -269,18 +268,19 @@ void BlurRowsFrom(uint16_t* pixels, int pitchInPixels, int twinkleInterval, int 
 // blocks' rows (cells[Rows]: the row under the block, only read) and works
 // as ColumnBlockRows and BlurRowEnds expect. No blocks when columnsEnd is 0.
 template <int Rows, typename Columns, typename Run4, typename Run2, typename Run1>
-void BlurFieldByColumns(uint16_t* pixels, int pitchInPixels, int twinkleInterval, int columnsEnd,
-                        Columns columns, Run4 run4, Run2 run2, Run1 run1) {
-    if (HeatField == nullptr || pixels == nullptr) return;
+void BlurFieldByColumns(const Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval,
+                        int columnsEnd, Columns columns, Run4 run4, Run2 run2, Run1 run1) {
+    if (sky.heatField == nullptr || pixels == nullptr) return;
     const int64_t interval = twinkleInterval;
     int64_t next = FirstCandidate(twinkleInterval);
     int y = 0;
     if (columnsEnd > 0) {
-        for (; y + Rows <= screenHeight; y += Rows) {
+        for (; y + Rows <= sky.screenHeight; y += Rows) {
             BlurRow rows[Rows];
             int64_t candidate[Rows];
             uint32_t lefts[Rows];
-            next = ColumnBlockRows<Rows>(pixels, pitchInPixels, y, next, interval, rows, candidate);
+            next = ColumnBlockRows<Rows>(sky, pixels, pitchInPixels, y, next, interval, rows,
+                                         candidate);
             uint32_t* cells[Rows + 1];
             uint16_t* out[Rows];
             for (int r = 0; r < Rows; ++r) {
@@ -289,10 +289,10 @@ void BlurFieldByColumns(uint16_t* pixels, int pitchInPixels, int twinkleInterval
             }
             cells[Rows] = const_cast<uint32_t*>(rows[Rows - 1].below);
             columns(cells, out, columnsEnd, candidate, interval, lefts);
-            BlurRowEnds<Rows>(rows, columnsEnd, candidate, interval, lefts);
+            BlurRowEnds<Rows>(sky.screenWidth, rows, columnsEnd, candidate, interval, lefts);
         }
     }
-    BlurRowsFrom(pixels, pitchInPixels, twinkleInterval, y, next, run4, run2, run1);
+    BlurRowsFrom(sky, pixels, pitchInPixels, twinkleInterval, y, next, run4, run2, run1);
 }
 
 }  // namespace

@@ -336,7 +336,7 @@ __attribute__((noinline)) void BlurColumnsSse2(uint32_t* const* rowCells, uint16
 
 }  // namespace
 
-void BlurHeatFieldSse2(uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
-    BlurFieldByColumns<sse2ColumnRows>(pixels, pitchInPixels, twinkleInterval, screenWidth & ~3,
+void BlurHeatFieldSse2(Sky& sky, uint16_t* pixels, int pitchInPixels, int twinkleInterval) {
+    BlurFieldByColumns<sse2ColumnRows>(sky, pixels, pitchInPixels, twinkleInterval, sky.screenWidth & ~3,
                                        BlurColumnsSse2, Sse2Run<4>, Sse2Run<2>, Sse2Run<1>);
 }

@@ -3,17 +3,19 @@
 
 #include "settings/DisplayModes.h"
 
-int32_t screenWidth = 0;
-int32_t screenHeight = 0;
-int32_t fieldWidth = 0;
-int32_t fieldHeight = 0;
+int32_t& screenWidth = primarySky.screenWidth;
+int32_t& screenHeight = primarySky.screenHeight;
+int32_t& fieldWidth = primarySky.fieldWidth;
+int32_t& fieldHeight = primarySky.fieldHeight;
 
-void SetCanvasSize(int32_t width, int32_t height) {
-    screenWidth = width;
-    screenHeight = height;
-    fieldWidth = width + 2 * fieldBorder;
-    fieldHeight = height + 2 * fieldBorder;
+void SetCanvasSize(Sky& sky, int32_t width, int32_t height) {
+    sky.screenWidth = width;
+    sky.screenHeight = height;
+    sky.fieldWidth = width + 2 * fieldBorder;
+    sky.fieldHeight = height + 2 * fieldBorder;
 }
+
+void SetCanvasSize(int32_t width, int32_t height) { SetCanvasSize(primarySky, width, height); }
 
 void SetCanvasForDisplayMode(int32_t resolution) {
     const DisplayMode& mode = DisplayModeFor(resolution);

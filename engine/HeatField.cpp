@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-uint32_t* HeatField = nullptr;
+uint32_t*& HeatField = primarySky.heatField;
 
 namespace {
 
@@ -17,33 +17,36 @@ namespace {
 // tail, so its last cell is the block's last byte and a read past it is
 // still a read past the allocation.
 const std::align_val_t blockAlignment{64};
-void* heatFieldBlock = nullptr;
 
-size_t LeadingCells() {
-    const size_t firstVisible = static_cast<size_t>(fieldBorder) * fieldWidth + fieldBorder;
+size_t LeadingCells(const Sky& sky) {
+    const size_t firstVisible = static_cast<size_t>(fieldBorder) * sky.fieldWidth + fieldBorder;
     const size_t perLine = 64 / sizeof(uint32_t);
     return (perLine - firstVisible % perLine) % perLine;
 }
 
 }  // namespace
 
-int AllocHeatField() {
-    FreeHeatField();
-    if (fieldWidth <= 0 || fieldHeight <= 0) return 0;
-    const size_t cells = static_cast<size_t>(fieldWidth) * static_cast<size_t>(fieldHeight);
-    const size_t lead = LeadingCells();
+int AllocHeatField(Sky& sky) {
+    FreeHeatField(sky);
+    if (sky.fieldWidth <= 0 || sky.fieldHeight <= 0) return 0;
+    const size_t cells = static_cast<size_t>(sky.fieldWidth) * static_cast<size_t>(sky.fieldHeight);
+    const size_t lead = LeadingCells(sky);
     const size_t bytes = (lead + cells) * sizeof(uint32_t);
-    heatFieldBlock = ::operator new(bytes, blockAlignment, std::nothrow);
-    if (heatFieldBlock == nullptr) return 0;
+    sky.heatFieldBlock = ::operator new(bytes, blockAlignment, std::nothrow);
+    if (sky.heatFieldBlock == nullptr) return 0;
     // Written, not merely zeroed on demand: every page is in place now, at
     // the start of run mode, rather than faulted in during the first frames.
-    std::memset(heatFieldBlock, 0, bytes);
-    HeatField = static_cast<uint32_t*>(heatFieldBlock) + lead;
+    std::memset(sky.heatFieldBlock, 0, bytes);
+    sky.heatField = static_cast<uint32_t*>(sky.heatFieldBlock) + lead;
     return 1;
 }
 
-void FreeHeatField() {
-    if (heatFieldBlock != nullptr) ::operator delete(heatFieldBlock, blockAlignment);
-    heatFieldBlock = nullptr;
-    HeatField = nullptr;
+int AllocHeatField() { return AllocHeatField(primarySky); }
+
+void FreeHeatField(Sky& sky) {
+    if (sky.heatFieldBlock != nullptr) ::operator delete(sky.heatFieldBlock, blockAlignment);
+    sky.heatFieldBlock = nullptr;
+    sky.heatField = nullptr;
 }
+
+void FreeHeatField() { FreeHeatField(primarySky); }

@@ -6,16 +6,21 @@
 
 #include "engine/Geometry.h"
 
-// fieldWidth x fieldHeight cells, row-major; null outside run mode.
-extern uint32_t* HeatField;
+// The primary sky's field: fieldWidth x fieldHeight cells, row-major; null
+// outside run mode.
+extern uint32_t*& HeatField;
 
-// Allocates a zeroed field for the current fieldWidth x fieldHeight.
-// Returns 1, or 0 when the memory cannot be had (the field stays null).
+// Allocates a zeroed field for the sky's current fieldWidth x fieldHeight
+// (any field it had is freed first). Returns 1, or 0 when the memory cannot
+// be had (the field stays null).
+int AllocHeatField(Sky& sky);
 int AllocHeatField();
+void FreeHeatField(Sky& sky);
 void FreeHeatField();
 
 // Writes value into every cell of the closed segment (x1,y1)-(x2,y2), given
-// in screen coordinates.
+// in the sky's screen coordinates.
+void DrawHeatLine(Sky& sky, int x1, int y1, int x2, int y2, uint32_t value);
 void DrawHeatLine(int x1, int y1, int x2, int y2, uint32_t value);
 
 // A cell to a 16-bit 5-6-5 pixel, each channel truncated.

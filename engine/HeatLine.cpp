@@ -8,25 +8,29 @@ namespace {
 // Writes one cell given in screen coordinates. Cells off the field, border
 // included, are skipped: the engine's own points never leave the screen, but
 // a stray point must not write outside the field's memory.
-inline void PutCell(int64_t x, int64_t y, uint32_t value) {
-    if (x < -fieldBorder || x >= static_cast<int64_t>(screenWidth) + fieldBorder) return;
-    if (y < -fieldBorder || y >= static_cast<int64_t>(screenHeight) + fieldBorder) return;
+inline void PutCell(Sky& sky, int64_t x, int64_t y, uint32_t value) {
+    if (x < -fieldBorder || x >= static_cast<int64_t>(sky.screenWidth) + fieldBorder) return;
+    if (y < -fieldBorder || y >= static_cast<int64_t>(sky.screenHeight) + fieldBorder) return;
     int64_t column = x + fieldBorder;
     int64_t row = y + fieldBorder;
     // The storage is what truly bounds the write, should the sizes disagree.
-    if (column >= fieldWidth || row >= fieldHeight) return;
-    HeatField[row * fieldWidth + column] = value;
+    if (column >= sky.fieldWidth || row >= sky.fieldHeight) return;
+    sky.heatField[row * sky.fieldWidth + column] = value;
 }
 
 }  // namespace
 
 void DrawHeatLine(int x1, int y1, int x2, int y2, uint32_t value) {
-    if (HeatField == nullptr) return;
+    DrawHeatLine(primarySky, x1, y1, x2, y2, value);
+}
+
+void DrawHeatLine(Sky& sky, int x1, int y1, int x2, int y2, uint32_t value) {
+    if (sky.heatField == nullptr) return;
     // Coordinates and the error term are kept in 64 bits so that far-apart
     // end points cannot overflow.
     int64_t x = x1;
     int64_t y = y1;
-    PutCell(x, y, value);
+    PutCell(sky, x, y, value);
     int64_t dx = static_cast<int64_t>(x2) - x1;
     int64_t dy = static_cast<int64_t>(y2) - y1;
     int64_t stepX = 1;
@@ -45,7 +49,7 @@ void DrawHeatLine(int x1, int y1, int x2, int y2, uint32_t value) {
     if (dx > dy) {
         int64_t e = 2 * dy - dx;
         for (int64_t i = 0; i <= dx; ++i) {
-            PutCell(x, y, value);
+            PutCell(sky, x, y, value);
             if (e >= 0) {
                 e -= 2 * dx;
                 y += stepY;
@@ -56,7 +60,7 @@ void DrawHeatLine(int x1, int y1, int x2, int y2, uint32_t value) {
     } else {
         int64_t e = 2 * dx - dy;
         for (int64_t i = 0; i <= dy; ++i) {
-            PutCell(x, y, value);
+            PutCell(sky, x, y, value);
             if (e >= 0) {
                 e -= 2 * dy;
                 x += stepX;

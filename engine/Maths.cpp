@@ -115,7 +115,9 @@ void FillDegreeTables() {
     cosTable[360] = 1.0;
 }
 
-int RandomBetween(int low, int high) {
+int RandomBetween(int low, int high) { return RandomBetween(primarySky, low, high); }
+
+int RandomBetween(Sky& sky, int low, int high) {
     // Widened so that far-apart bounds cannot overflow the difference.
     int64_t span = static_cast<int64_t>(high) - low;
     // No integer lies strictly between bounds less than two apart; answer low
@@ -123,23 +125,27 @@ int RandomBetween(int low, int high) {
     if (span < 2) return low;
     int64_t r;
     do {
-        r = low + NextRandom() % span;
+        r = low + NextRandom(sky) % span;
     } while (r == low);
     return static_cast<int>(r);
 }
 
 uint32_t RandomColour(int red, int green, int blue) {
+    return RandomColour(primarySky, red, green, blue);
+}
+
+uint32_t RandomColour(Sky& sky, int red, int green, int blue) {
     int r = 255;
     int g = 255;
     int b = 255;
-    int kind = RandomBetween(0, 4);
+    int kind = RandomBetween(sky, 0, 4);
     if (kind == 1 || kind == 2) {
         // Each channel 1..255, then one or two forced to full strength, so a
         // colour is never dark and never has a channel at 0.
-        r = RandomBetween(0, 256);
-        g = RandomBetween(0, 256);
-        b = RandomBetween(0, 256);
-        int pick = RandomBetween(1, 4);
+        r = RandomBetween(sky, 0, 256);
+        g = RandomBetween(sky, 0, 256);
+        b = RandomBetween(sky, 0, 256);
+        int pick = RandomBetween(sky, 1, 4);
         if (kind == 1) {
             if (pick == 2) g = 255;
             if (pick == 3) b = 255;

@@ -4,17 +4,22 @@
 
 #include <cstdint>
 
+#include "engine/Sky.h"
+
 extern double sinTable[361];
 extern double cosTable[361];
 
 // Fills both tables (pi taken as 3.14, ten entries exact).
 void FillDegreeTables();
 
-// An integer strictly between low and high.
+// An integer strictly between low and high, from the sky's random sequence
+// (the primary sky's without one).
+int RandomBetween(Sky& sky, int low, int high);
 int RandomBetween(int low, int high);
 
 // A bright colour in heat-field layout (0x00RRGGBB). An argument in 0..255
 // fixes that channel; any other value leaves it random.
+uint32_t RandomColour(Sky& sky, int red, int green, int blue);
 uint32_t RandomColour(int red, int green, int blue);
 
 // mode 1 wraps inside low..high (up picks the direction), mode 2 bounces

@@ -12,61 +12,61 @@ namespace {
 // one term at a time.
 inline int32_t Trunc(double v) { return static_cast<int32_t>(v); }
 
-inline bool OnScreen(int x, int y) {
-    return x >= 0 && x <= screenWidth - 1 && y >= 0 && y <= screenHeight - 1;
+inline bool OnScreen(const Sky& sky, int x, int y) {
+    return x >= 0 && x <= sky.screenWidth - 1 && y >= 0 && y <= sky.screenHeight - 1;
 }
 
 // The rocket has used up its upward speed: burst where it stands, then die.
-void Burst(Particle* p, int burstType) {
-    SpawnBurst(burstType, 0, p->x, p->y, 0);
+void Burst(Sky& sky, Particle* p, int burstType) {
+    SpawnBurst(sky, burstType, 0, p->x, p->y, 0);
     p->dead = 1;
 }
 
-void MoveRocket(Particle* p) {
+void MoveRocket(Sky& sky, Particle* p) {
     p->y = p->y - Trunc(-0.5 * p->ay) - Trunc(p->vy);
     p->vy += p->ay;
     // A rocket still rising past the top edge vanishes without a burst; at
     // the apex the speed is below one pixel, so the burst point is always
     // the last position, on the screen.
-    bool onScreen = p->y >= 0 && p->y <= screenHeight - 1;
+    bool onScreen = p->y >= 0 && p->y <= sky.screenHeight - 1;
     if (p->vy > 0) {
         if (!onScreen) p->dead = 1;
         return;
     }
     // While the middle message shows, plain rockets only draw cardioids.
-    Burst(p, midTextActive ? 9 : RandomBetween(3, 11));
+    Burst(sky, p, sky.midTextActive ? 9 : RandomBetween(sky, 3, 11));
 }
 
-void MoveWeavingRocket(Particle* p) {
+void MoveWeavingRocket(Sky& sky, Particle* p) {
     // The sway range follows the climbing speed and a fresh factor each
     // step, so the weave narrows as the rocket slows.
-    double range = RandomBetween(1, 4) * p->vy;
+    double range = RandomBetween(sky, 1, 4) * p->vy;
     StepInRange(2, 1, -range, range, 0.5 * p->vy, p->vx, p->vxPrev);
     p->x = p->x - Trunc(-0.5 * p->ax) - Trunc(p->vx);
     p->y = p->y - Trunc(-0.5 * p->ay) - Trunc(p->vy);
     p->vy += p->ay;
-    bool onScreen = OnScreen(p->x, p->y);
+    bool onScreen = OnScreen(sky, p->x, p->y);
     if (p->vy > 0) {
         if (!onScreen) p->dead = 1;
         return;
     }
     // Under the middle message half of these rockets draw 11, which bursts
     // into nothing.
-    Burst(p, midTextActive ? RandomBetween(9, 12) : RandomBetween(3, 11));
+    Burst(sky, p, sky.midTextActive ? RandomBetween(sky, 9, 12) : RandomBetween(sky, 3, 11));
 }
 
-void MoveFreeSpark(Particle* p) {
+void MoveFreeSpark(Sky& sky, Particle* p) {
     p->x = p->x - Trunc(-0.5 * p->ax) - Trunc(p->vx);
     p->y = p->y - Trunc(-0.5 * p->ay) - Trunc(p->vy);
     p->vx += p->ax;
     p->vy += p->ay;
     --p->life;
-    if (!OnScreen(p->x, p->y) || p->life < 0) p->dead = 1;
+    if (!OnScreen(sky, p->x, p->y) || p->life < 0) p->dead = 1;
 }
 
 // A curve spark's position is computed afresh from the burst point and its
 // angles each step, never moved from the last position.
-void MoveCurveSpark(Particle* p) {
+void MoveCurveSpark(Sky& sky, Particle* p) {
     int32_t thetaStep = Trunc(p->type == 4 ? p->shapeC : p->shapeD);
     // Cardioid sparks of sense 0 run round the curve the other way.
     int up = p->type == 9 ? p->sense : 1;
@@ -142,12 +142,14 @@ void MoveCurveSpark(Particle* p) {
         p->y = p->originY + u;
     }
     --p->life;
-    if (!OnScreen(p->x, p->y) || p->life < 0) p->dead = 1;
+    if (!OnScreen(sky, p->x, p->y) || p->life < 0) p->dead = 1;
 }
 
 }  // namespace
 
-void MoveParticle(Particle* p) {
+void MoveParticle(Particle* p) { MoveParticle(primarySky, p); }
+
+void MoveParticle(Sky& sky, Particle* p) {
     for (int i = 9; i > 0; --i) {
         p->trailX[i] = p->trailX[i - 1];
         p->trailY[i] = p->trailY[i - 1];
@@ -156,26 +158,28 @@ void MoveParticle(Particle* p) {
     p->trailY[0] = p->y;
 
     switch (p->type) {
-        case 1: MoveRocket(p); break;
-        case 2: MoveWeavingRocket(p); break;
-        case 4: case 5: case 6: case 7: case 8: case 9: MoveCurveSpark(p); break;
-        case 10: MoveFreeSpark(p); break;
+        case 1: MoveRocket(sky, p); break;
+        case 2: MoveWeavingRocket(sky, p); break;
+        case 4: case 5: case 6: case 7: case 8: case 9: MoveCurveSpark(sky, p); break;
+        case 10: MoveFreeSpark(sky, p); break;
         default: break;
     }
 }
 
-void SweepParticles() {
-    Particle* previous = particleHead;
+void SweepParticles() { SweepParticles(primarySky); }
+
+void SweepParticles(Sky& sky) {
+    Particle* previous = sky.particleHead;
     if (previous == nullptr) return;
     // next is read afresh each turn, so the sparks a bursting rocket appends
     // are reached later in this same walk.
     while (previous->next != nullptr) {
         Particle* p = previous->next;
-        MoveParticle(p);
+        MoveParticle(sky, p);
         if (p->dead) {
-            --particleCount;
+            --sky.particleCount;
             previous->next = p->next;
-            if (previous->next == nullptr) particleTail = previous;
+            if (previous->next == nullptr) sky.particleTail = previous;
             ReleaseParticleNode(p);
             continue;
         }
@@ -188,11 +192,11 @@ void SweepParticles() {
         // The lines are not clipped: a segment reaching off the screen (only
         // possible for a burst asked for at an off-screen point) is skipped
         // rather than written outside the field.
-        if (HeatField != nullptr && OnScreen(x0, y0) && OnScreen(x1, y1)) {
+        if (sky.heatField != nullptr && OnScreen(sky, x0, y0) && OnScreen(sky, x1, y1)) {
             const int dx = (x1 - x0) / 2;
             const int dy = (y1 - y0) / 2;
-            DrawHeatLine(x0, y0, x0 + dx, y0 + dy, p->colour);
-            DrawHeatLine(x0 + dx, y0 + dy, x1, y1, p->colour);
+            DrawHeatLine(sky, x0, y0, x0 + dx, y0 + dy, p->colour);
+            DrawHeatLine(sky, x0 + dx, y0 + dy, x1, y1, p->colour);
         }
         previous = p;
     }

@@ -9,10 +9,10 @@
 #include "engine/Maths.h"
 #include "engine/ParticleAlloc.h"
 
-Particle* particleHead = nullptr;
-Particle* particleTail = nullptr;
-int32_t particleCount = 0;
-int32_t midTextActive = 0;
+Particle*& particleHead = primarySky.particleHead;
+Particle*& particleTail = primarySky.particleTail;
+int32_t& particleCount = primarySky.particleCount;
+int32_t& midTextActive = primarySky.midTextActive;
 
 int32_t particleAllocBudget = -1;
 
@@ -27,97 +27,106 @@ Particle* AllocParticleNode() {
 
 void ReleaseParticleNode(Particle* node) { std::free(node); }
 
-int CreateParticleList() {
+int CreateParticleList(Sky& sky) {
     // A list left over from an earlier run would otherwise leak.
-    FreeParticleList();
+    FreeParticleList(sky);
     Particle* sentinel = AllocParticleNode();
     if (sentinel == nullptr) return 0;
-    particleHead = sentinel;
-    particleTail = sentinel;
-    particleCount = 0;
+    sky.particleHead = sentinel;
+    sky.particleTail = sentinel;
+    sky.particleCount = 0;
     return 1;
 }
 
-void FreeParticleList() {
-    Particle* node = particleHead;
+int CreateParticleList() { return CreateParticleList(primarySky); }
+
+void FreeParticleList(Sky& sky) {
+    Particle* node = sky.particleHead;
     while (node != nullptr) {
         Particle* next = node->next;
         ReleaseParticleNode(node);
         node = next;
     }
-    particleHead = nullptr;
-    particleTail = nullptr;
-    particleCount = 0;
+    sky.particleHead = nullptr;
+    sky.particleTail = nullptr;
+    sky.particleCount = 0;
 }
+
+void FreeParticleList() { FreeParticleList(primarySky); }
 
 namespace {
 
 // Colour 0 asks for a random one, so a particle is never drawn black.
-uint32_t ColourOrRandom(uint32_t colour) {
-    return colour != 0 ? colour : RandomColour(-1, -1, -1);
+uint32_t ColourOrRandom(Sky& sky, uint32_t colour) {
+    return colour != 0 ? colour : RandomColour(sky, -1, -1, -1);
 }
 
 bool IsKnownType(int type) { return type == 1 || type == 2 || (type >= 4 && type <= 10); }
 
-void FillRocket(Particle* p, int type, uint32_t colour) {
+void FillRocket(Sky& sky, Particle* p, int type, uint32_t colour) {
     // The draws run in this order: column, sway direction (type 2), speed,
     // colour; a seeded run depends on it.
-    int x = type == 1 ? RandomBetween(0, screenWidth) : RandomBetween(100, screenWidth - 100);
+    int x = type == 1 ? RandomBetween(sky, 0, sky.screenWidth)
+                      : RandomBetween(sky, 100, sky.screenWidth - 100);
     p->originX = p->x = p->trailX[0] = x;
-    p->originY = p->y = p->trailY[0] = screenHeight - 1;
+    p->originY = p->y = p->trailY[0] = sky.screenHeight - 1;
     p->type = type;
     p->angle = 90;
     p->vx = 0.0;
-    if (type == 2) p->vxPrev = RandomBetween(-10, 10) > 0 ? 1.0 : -1.0;
+    if (type == 2) p->vxPrev = RandomBetween(sky, -10, 10) > 0 ? 1.0 : -1.0;
     p->ax = 0.0;
     p->ay = -0.15;
-    p->vy = RandomBetween(10, 15);
+    p->vy = RandomBetween(sky, 10, 15);
     if (type == 2) p->vyStart = p->vy;
     p->life = -1;
-    p->colour = ColourOrRandom(colour);
+    p->colour = ColourOrRandom(sky, colour);
     p->dead = 0;
 }
 
-void FillFreeSpark(Particle* p, int x, int y, uint32_t colour) {
+void FillFreeSpark(Sky& sky, Particle* p, int x, int y, uint32_t colour) {
     p->originX = p->x = p->trailX[0] = x;
     p->originY = p->y = p->trailY[0] = y;
     p->type = 10;
-    p->angle = RandomBetween(0, 360);
-    p->ax = RandomBetween(-5000, 5000) * 0.00001;
+    p->angle = RandomBetween(sky, 0, 360);
+    p->ax = RandomBetween(sky, -5000, 5000) * 0.00001;
     p->ay = -0.15;
-    p->vx = RandomBetween(-800, 800) * 0.01;
-    p->vy = RandomBetween(-800, 800) * 0.01;
-    p->life = RandomBetween(30, 80);
-    p->colour = ColourOrRandom(colour);
+    p->vx = RandomBetween(sky, -800, 800) * 0.01;
+    p->vy = RandomBetween(sky, -800, 800) * 0.01;
+    p->life = RandomBetween(sky, 30, 80);
+    p->colour = ColourOrRandom(sky, colour);
     p->dead = 0;
 }
 
 }  // namespace
 
 void SpawnParticle(int type, int x, int y, uint32_t colour, const burstTemplate* templ) {
+    SpawnParticle(primarySky, type, x, y, colour, templ);
+}
+
+void SpawnParticle(Sky& sky, int type, int x, int y, uint32_t colour, const burstTemplate* templ) {
     // Nothing to append to outside run mode, no curve without its template,
     // and no node for a type that would never move or die.
-    if (particleTail == nullptr || !IsKnownType(type)) return;
+    if (sky.particleTail == nullptr || !IsKnownType(type)) return;
     if (type >= 4 && type <= 9 && templ == nullptr) return;
 
     // A node that cannot be had skips this one particle; the count only
     // ever covers nodes that are really in the list.
     Particle* p = AllocParticleNode();
     if (p == nullptr) return;
-    particleTail->next = p;
-    particleTail = p;
+    sky.particleTail->next = p;
+    sky.particleTail = p;
     p->next = nullptr;
-    ++particleCount;
+    ++sky.particleCount;
 
     if (type == 1 || type == 2) {
-        FillRocket(p, type, colour);
+        FillRocket(sky, p, type, colour);
     } else if (type == 10) {
-        FillFreeSpark(p, x, y, colour);
+        FillFreeSpark(sky, p, x, y, colour);
     } else {
         *static_cast<burstTemplate*>(p) = *templ;
         // The first step puts the spark on its curve and leaves the burst
         // point in trail[0]; it may already find the spark off the screen.
-        MoveParticle(p);
+        MoveParticle(sky, p);
     }
 
     // Every trail point starts at the spawn or burst point, so the first

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "engine/Sky.h"
+
 // A particle's state. SpawnBurst fills one as the template of a curve burst;
 // SpawnParticle copies it whole into a new node.
 struct burstTemplate {
@@ -37,18 +39,31 @@ struct Particle : burstTemplate {
     Particle* next;
 };
 
-extern Particle* particleHead;  // sentinel; null outside run mode
-extern Particle* particleTail;
-extern int32_t particleCount;
+// The primary sky's list and flag.
+extern Particle*& particleHead;  // sentinel; null outside run mode
+extern Particle*& particleTail;
+extern int32_t& particleCount;
 // Set while the middle message is showing: rockets burst differently.
-extern int32_t midTextActive;
+extern int32_t& midTextActive;
 
-// Creates the empty list. Returns 1, or 0 when the sentinel cannot be had.
+// Each operation works on the sky it is given (the primary sky without one):
+// its list, its screen, its field and its random sequence.
+
+// Creates the sky's empty list (freeing any it had). Returns 1, or 0 when
+// the sentinel cannot be had.
+int CreateParticleList(Sky& sky);
 int CreateParticleList();
 // Frees every particle and the sentinel.
+void FreeParticleList(Sky& sky);
 void FreeParticleList();
 
+void SpawnParticle(Sky& sky, int type, int x, int y, uint32_t colour, const burstTemplate* templ);
 void SpawnParticle(int type, int x, int y, uint32_t colour, const burstTemplate* templ);
+void SpawnBurst(Sky& sky, int type, int count, int x, int y, uint32_t colour);
 void SpawnBurst(int type, int count, int x, int y, uint32_t colour);
+void MoveParticle(Sky& sky, Particle* p);
 void MoveParticle(Particle* p);
+// Moves every particle of the sky one step, removes the dead and draws the
+// rest's newest trail segment into its field.
+void SweepParticles(Sky& sky);
 void SweepParticles();

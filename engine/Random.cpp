@@ -5,14 +5,9 @@
 #include <cstdlib>
 #include <ctime>
 
-namespace {
+void SeedRandom(Sky& sky, uint32_t seed) { sky.randomState = seed; }
 
-// Unseeded, the generator behaves as if seeded with 1, like rand().
-uint32_t randomState = 1;
-
-}  // namespace
-
-void SeedRandom(uint32_t seed) { randomState = seed; }
+void SeedRandom(uint32_t seed) { SeedRandom(primarySky, seed); }
 
 void SeedRandomFromTime() {
     const std::time_t now = std::time(nullptr);
@@ -20,10 +15,12 @@ void SeedRandomFromTime() {
     SeedRandom(static_cast<uint32_t>(now));
 }
 
-int NextRandom() {
+int NextRandom(Sky& sky) {
     // Unsigned 32-bit arithmetic wraps the same way on every compiler and
     // word size; only the upper 15 bits of the state are handed out because
     // the low bits of such a generator repeat with short periods.
-    randomState = randomState * 214013u + 2531011u;
-    return static_cast<int>((randomState >> 16) & 0x7FFFu);
+    sky.randomState = sky.randomState * 214013u + 2531011u;
+    return static_cast<int>((sky.randomState >> 16) & 0x7FFFu);
 }
+
+int NextRandom() { return NextRandom(primarySky); }

@@ -5,7 +5,14 @@
 
 #include <cstdint>
 
+#include "engine/Sky.h"
+
+// Each sky draws its own sequence from its randomState; the calls without a
+// sky draw the primary sky's.
+void SeedRandom(Sky& sky, uint32_t seed);
 void SeedRandom(uint32_t seed);
-// Seeds both this generator and the C runtime's with the current time.
+// Seeds both the primary sky's sequence and the C runtime's with the
+// current time.
 void SeedRandomFromTime();
-int NextRandom();  // 0..32767
+int NextRandom(Sky& sky);  // 0..32767
+int NextRandom();

@@ -13,6 +13,16 @@
 #include "text/MidMessage.h"
 #include "text/Overlay.h"
 
+namespace {
+
+// The blur of one frame, with a twinkle interval drawn from the sky's own
+// sequence.
+void BlurSkyFrame(Sky& sky, uint16_t* pixels, int pitchInPixels) {
+    BlurHeatField(sky, pixels, pitchInPixels, RandomBetween(sky, 791, 2797));
+}
+
+}  // namespace
+
 void RenderFrame() {
     SweepParticles();
     if (HeatField == nullptr) return;
@@ -21,8 +31,14 @@ void RenderFrame() {
     Platform& platform = ThePlatform();
     if (!platform.LockBackBuffer(&pixels, &pitchBytes)) return;
     // The pitch is in bytes; the blur counts 16-bit pixels.
-    if (pixels != nullptr) BlurHeatField(pixels, pitchBytes >> 1, RandomBetween(791, 2797));
+    if (pixels != nullptr) BlurSkyFrame(primarySky, pixels, pitchBytes >> 1);
     platform.UnlockBackBuffer();
+}
+
+void RenderSkyFrame(Sky& sky, uint16_t* pixels, int pitchInPixels) {
+    SweepParticles(sky);
+    if (sky.heatField == nullptr || pixels == nullptr) return;
+    BlurSkyFrame(sky, pixels, pitchInPixels);
 }
 
 void DrawFrameTexts(FrameTexts& texts, unsigned frameRate) {

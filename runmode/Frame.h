@@ -4,12 +4,17 @@
 
 #include <cstdint>
 
+#include "engine/Sky.h"
 #include "runmode/FrameLogic.h"
 
 // Moves and draws every particle, then blurs the heat field into the locked
 // back buffer with a fresh twinkle interval. A back buffer that will not lock
 // skips the blur; the rest of the frame goes on.
 void RenderFrame();
+// The same for a sky beside the primary, whose 16-bit pixels (pitchInPixels
+// apart, at least the sky's screenWidth) lie in memory of the caller's.
+// Without pixels only the sweep is done.
+void RenderSkyFrame(Sky& sky, uint16_t* pixels, int pitchInPixels);
 
 // What the texts over the frames keep for the length of a run.
 struct FrameTexts {

@@ -74,12 +74,14 @@ void PulseColour::Step() {
     }
 }
 
-void SpawnerTick() {
-    if (particleCount > spawnLimit) return;
-    int rockets = RandomBetween(0, 3);
+void SpawnerTick(Sky& sky) {
+    if (sky.particleCount > spawnLimit) return;
+    int rockets = RandomBetween(sky, 0, 3);
     for (int i = 0; i < rockets; ++i) {
         // Type 1 or 2, drawn afresh for each rocket; count, place and colour
         // 0 leave them to the burst's own random choices.
-        SpawnBurst(RandomBetween(0, 3), 0, 0, 0, 0);
+        SpawnBurst(sky, RandomBetween(sky, 0, 3), 0, 0, 0, 0);
     }
 }
+
+void SpawnerTick() { SpawnerTick(primarySky); }

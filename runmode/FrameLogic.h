@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/Sky.h"
+
 // Milliseconds per frame for a frame rate of fps (15..100): 1000 / fps,
 // rounded down (33 at 30 frames per second).
 unsigned FrameIntervalFor(int fps);
@@ -37,6 +39,7 @@ struct PulseColour {
     void Step();
 };
 
-// Timer 1's tick: while there are at most 500 particles, launches one or two
-// rockets of a random type (1 or 2).
+// Timer 1's tick: while the sky (the primary's without one) has at most 500
+// particles, launches one or two rockets of a random type (1 or 2).
+void SpawnerTick(Sky& sky);
 void SpawnerTick();

@@ -13,6 +13,7 @@
 #include "framework/Guards_win.h"
 #include "framework/SystemDlls_win.h"
 #include "platform/Platform.h"
+#include "runmode/CoverSkies_win.h"
 #include "runmode/Covers_win.h"
 #include "runmode/Frame.h"
 #include "runmode/FrameLogic.h"
@@ -173,6 +174,7 @@ void ShutdownSaver() {
     saverReady = 0;
     // Before the display mode goes back, which happens at the process's end.
     HideCovers();
+    ReleaseOtherSkies();
     ReleaseFinePeriod();
     CloseLogFile();
     ReleaseEngine();
@@ -261,6 +263,9 @@ int RunSaverAlone() {
         RenderFrame();
         DrawFrameTexts(frameTexts, frameRate);
         surfaceKeeper.Present(*run.screen);
+        // The other monitors' skies are drawn with GDI into their covers,
+        // so a lost surface of the primary leaves them going.
+        StepOtherSkies(now);
     }
 }
 

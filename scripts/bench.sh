@@ -134,6 +134,7 @@ awk -v rounds="$ROUNDS" -v best="$("$NATIVE/glimmerax_timing" --best-path 2>/dev
         build = FILENAME ~ /win32/ ? "win32" : "native"
         round = FILENAME; sub(/.*-/, "", round); sub(/\.txt$/, "", round)
         ms[build, round, $1, $2] = $4
+        ns[build, round, $1, $2] = $3
         if (!(($1, $2) in seen)) { seen[$1, $2] = 1; key[++keys] = $1 SUBSEP $2 }
         if (!($1 in sizeSeen)) { sizeSeen[$1] = 1; sizes[++nsizes] = $1 }
         if (build == "win32") haveWin32[round] = 1
@@ -180,5 +181,25 @@ awk -v rounds="$ROUNDS" -v best="$("$NATIVE/glimmerax_timing" --best-path 2>/dev
             if (n == 0) continue
             if (m > 0) printf "  %-10s %9.3f %9.3f  %s\n", sizes[s], median(nl, n), median(wl, m), spread(rl, m)
             else printf "  %-10s %9.3f %9s  %s\n", sizes[s], median(nl, n), "-", "(no 32-bit run)"
+        }
+        # Another sky (a 1920x1080 monitor beside the primary, as tall as the
+        # mode): its frame per cell against the primary whole frame per cell
+        # (at most 1.2 wanted), and the primary with two such skies.
+        printf "\n== another sky (1920x1080 monitor): ns per cell against the primary whole frame, median over the rounds\n"
+        printf "  %-10s %-7s %9s %9s  %-32s %s\n", "mode", "build", "sky ms", "frame ms", "sky/frame per cell", "frame + 2 skies ms"
+        for (s = 1; s <= nsizes; ++s) {
+            for (b = 1; b <= 2; ++b) {
+                build = b == 1 ? "native" : "win32"
+                sl = ""; fl = ""; rl = ""; tl = ""; n = 0
+                for (r = 1; r <= rounds; ++r) {
+                    if (!(((build, r, sizes[s], "sky") in ms) && ((build, r, sizes[s], "frame") in ms))) continue
+                    a = ms[build, r, sizes[s], "sky"]; f = ms[build, r, sizes[s], "frame"]
+                    sl = sl " " a; fl = fl " " f; tl = tl " " (f + 2 * a)
+                    rl = rl " " ns[build, r, sizes[s], "sky"] / ns[build, r, sizes[s], "frame"]; ++n
+                }
+                if (n == 0) continue
+                printf "  %-10s %-7s %9.3f %9.3f  %-32s %9.3f\n", sizes[s], build, median(sl, n), median(fl, n),
+                       spread(rl, n), median(tl, n)
+            }
         }
     }' "$OUT"/timing-native-*.txt $(ls "$OUT"/timing-win32-*.txt 2>/dev/null)

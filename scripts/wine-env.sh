@@ -22,7 +22,7 @@ if [ "$WINEARCH" = win64 ]; then
 else
     export WINEPREFIX="${WINEPREFIX:-$GLIMMERAX_ROOT/build/wineprefix}"
 fi
-export WINEDEBUG=-all
+export WINEDEBUG=${GLIMMERAX_WINEDEBUG:--all}
 # No Mono or Gecko installer prompts, no menu entries written to the host.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 { export LC_ALL=zh_CN.UTF-8; } 2>/dev/null

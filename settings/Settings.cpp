@@ -17,6 +17,7 @@ SettingsRecord Settings;
 namespace {
 
 const char kSetSection[] = "Set";
+const char kMonitorsSection[] = "Monitors";
 const char kIniFileName[] = "Glimmerax.ini";
 
 // Read buffers. The numbers use the sizes the file has always been read
@@ -269,12 +270,29 @@ int BuildIniPath(const char* modulePath, unsigned long copied, unsigned long cap
     return 1;
 }
 
+namespace {
+
+// 0 only for a value of 0 itself (blanks around it allowed); any other
+// value, and none, gives the fireworks.
+int32_t ReadOtherMonitors(ProfileStore& store) {
+    char buffer[kSetNumberBuffer];
+    if (!ReadValue(store, kMonitorsSection, "OtherMonitors", buffer, sizeof buffer)) return 1;
+    const char* p = buffer;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p++ != '0') return 1;
+    while (*p == ' ' || *p == '\t') ++p;
+    return *p == '\0' ? 0 : 1;
+}
+
+}  // namespace
+
 void LoadDefaultSettings() {
     std::memset(&Settings, 0, sizeof Settings);
     Settings.Resolution = defaultDisplayMode;
     Settings.MaxParticleNum = 300;
     Settings.Fps = 30;
     Settings.FpsShow = 1;
+    Settings.OtherMonitors = 1;
 }
 
 void LoadSettingsFrom(ProfileStore& store) {
@@ -290,6 +308,7 @@ void LoadSettingsFrom(ProfileStore& store) {
     ReadFont(store, "TopFont", Settings.TopFont);
     ReadFont(store, "BottomFont", Settings.BottomFont);
     ReadFont(store, "MidFont", Settings.MidFont);
+    Settings.OtherMonitors = ReadOtherMonitors(store);
 }
 
 bool SaveSettingsTo(ProfileStore& store) {

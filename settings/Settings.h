@@ -25,6 +25,10 @@ struct SettingsRecord {
     TextStyle TopFont;
     TextStyle BottomFont;
     TextStyle MidFont;
+    // [Monitors] OtherMonitors: 1 (the default) shows fireworks on every
+    // monitor beside the primary, 0 keeps them black. The dialog neither
+    // shows nor saves it.
+    int32_t OtherMonitors;
 };
 
 extern SettingsRecord Settings;

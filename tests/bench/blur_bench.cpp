@@ -56,7 +56,7 @@ void BenchBlur(benchmark::State& state, BlurPath path, int width, int height) {
     const BlurFunction blur = BlurFunctionFor(path);
     uint32_t intervals = 1;
     for (auto _ : state) {
-        blur(surface.data(), width, NextInterval(intervals));
+        blur(primarySky, surface.data(), width, NextInterval(intervals));
         benchmark::ClobberMemory();
     }
     CountCells(state, width, height);

@@ -45,7 +45,7 @@ void TimeInTurn(std::vector<Pass>& passes, uint16_t* surface, int pitch) {
     uint32_t state = 1;
     for (int warm = 0; warm < 3; ++warm) {
         for (Pass& pass : passes) {
-            if (pass.blur) pass.blur(surface, pitch, NextInterval(state));
+            if (pass.blur) pass.blur(primarySky, surface, pitch, NextInterval(state));
         }
     }
     FillBenchField();
@@ -57,7 +57,7 @@ void TimeInTurn(std::vector<Pass>& passes, uint16_t* surface, int pitch) {
             const int interval = NextInterval(state);
             const BenchClock::time_point start = BenchClock::now();
             if (pass.blur) {
-                pass.blur(surface, pitch, interval);
+                pass.blur(primarySky, surface, pitch, interval);
             } else {
                 MemoryFloorPass(surface, pitch, floorKey);
             }

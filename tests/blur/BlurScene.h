@@ -57,7 +57,7 @@ public:
     }
 
     void Blur(BlurPath path, int twinkleInterval) {
-        BlurFunctionFor(path)(surface_.data(), pitch_, twinkleInterval);
+        BlurFunctionFor(path)(primarySky, surface_.data(), pitch_, twinkleInterval);
     }
 
 private:

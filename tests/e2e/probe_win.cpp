@@ -50,6 +50,12 @@
 //                                     destroyed) and writes "exit N MS" when
 //                                     the saver ends within END ms, else
 //                                     "running" (and ends it)
+//   probe OUT fpsglyphs FACE HEIGHT WEIGHT -> for N in 0..120, the pixels
+//                                     "FPS:N" covers when drawn at (0,0) in
+//                                     that font without antialiasing, as the
+//                                     saver draws its frame-rate line: a line
+//                                     "N W H", then H lines of W characters,
+//                                     1 for ink and 0 for none
 //   probe OUT record ARG           -> appends "ARG SHOW" to OUT, SHOW being
 //                                     the show command it was started with
 //                                     (a stand-in for a browser or mail program)
@@ -367,6 +373,51 @@ void Preview(FILE* out, char** argv) {
 
 }  // namespace
 
+// The ink of "FPS:0" to "FPS:120" in a font of the saver's INI file (the
+// fields it sets; every other one 0, as the saver reads a missing key).
+void FpsGlyphs(FILE* out, char** argv) {
+    LOGFONTA font = {};
+    font.lfHeight = std::atoi(argv[4]);
+    font.lfWeight = std::atoi(argv[5]);
+    font.lfQuality = NONANTIALIASED_QUALITY;
+    lstrcpynA(font.lfFaceName, argv[3], LF_FACESIZE);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT made = CreateFontIndirectA(&font);
+    HGDIOBJ previousFont = SelectObject(dc, made);
+    for (int rate = 0; rate <= 120; ++rate) {
+        char text[16];
+        const int length = std::snprintf(text, sizeof text, "FPS:%d", rate);
+        SIZE size = {0, 0};
+        GetTextExtentPoint32A(dc, text, length, &size);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = size.cx;
+        info.bmiHeader.biHeight = -size.cy;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (bitmap == nullptr || bits == nullptr) continue;
+        HGDIOBJ previous = SelectObject(dc, bitmap);
+        std::memset(bits, 0, static_cast<size_t>(size.cx) * size.cy * 4);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(255, 255, 255));
+        TextOutA(dc, 0, 0, text, length);
+        GdiFlush();
+        std::fprintf(out, "%d %ld %ld\n", rate, size.cx, size.cy);
+        const DWORD* pixel = static_cast<const DWORD*>(bits);
+        for (long y = 0; y < size.cy; ++y) {
+            for (long x = 0; x < size.cx; ++x) std::fputc((pixel[y * size.cx + x] & 0xFFFFFF) != 0 ? '1' : '0', out);
+            std::fputc('\n', out);
+        }
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+    }
+    SelectObject(dc, previousFont);
+    DeleteObject(made);
+    DeleteDC(dc);
+}
+
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
     if (std::strcmp(argv[2], "record") == 0) {
@@ -464,6 +515,8 @@ int main(int argc, char** argv) {
         Preview(out, argv);
     } else if (std::strcmp(what, "runs") == 0 && argc >= 6) {
         Runs(out, argc, argv);
+    } else if (std::strcmp(what, "fpsglyphs") == 0 && argc >= 6) {
+        FpsGlyphs(out, argv);
     } else {
         rc = 2;
     }

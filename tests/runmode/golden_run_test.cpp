@@ -22,6 +22,7 @@
 #include "platform/Platform.h"
 #include "runmode/Frame.h"
 #include "runmode/FrameLogic.h"
+#include "runmode/OtherSkies.h"
 #include "runmode/Ticks.h"
 #include "settings/Settings.h"
 #include "text/MidMessage.h"
@@ -111,7 +112,37 @@ struct GoldenHashes {
 // through one path alone with the frame's own steps.
 const int throughFrame = -1;
 
-GoldenHashes RunGolden(int mode, int path) {
+// Skies beside the primary, stepped after each of its frames as run mode
+// steps them: two upright monitors' (narrow skies cost the test little).
+// Their middle-message flag must stay clear while the primary's message
+// shows.
+struct GoldenNeighbours {
+    OtherSky skies[2] = {};
+    std::vector<uint16_t> pixels[2];
+    int mostParticles = 0;
+    bool midTextSeen = false;
+
+    void Start(unsigned now) {
+        const ScreenRect monitors[2] = {{1280, 0, 2048, 1024}, {-1080, -400, 0, 1520}};
+        for (int i = 0; i < 2; ++i) {
+            const SkySize size = SkySizeFor(screenHeight, monitors[i]);
+            ASSERT_EQ(StartOtherSky(skies[i], size, 7u + i, now), 1);
+            pixels[i].assign(static_cast<size_t>(size.width) * size.height, 0);
+        }
+    }
+    void Step(unsigned now) {
+        for (int i = 0; i < 2; ++i) {
+            StepOtherSky(skies[i], now, pixels[i].data(), skies[i].sky.screenWidth);
+            if (skies[i].sky.particleCount > mostParticles) mostParticles = skies[i].sky.particleCount;
+            midTextSeen |= skies[i].sky.midTextActive != 0;
+        }
+    }
+    void Release() {
+        for (OtherSky& other : skies) ReleaseOtherSky(other);
+    }
+};
+
+GoldenHashes RunGolden(int mode, int path, bool withNeighbours = false) {
     LoadDefaultSettings();
     Settings.Resolution = mode;
     SetCanvasForDisplayMode(mode);
@@ -138,6 +169,8 @@ GoldenHashes RunGolden(int mode, int path) {
     PulseColour pulse;
     pulse.Start(33);
     saverReady = 1;
+    GoldenNeighbours neighbours;
+    if (withNeighbours) neighbours.Start(runClock);
 
     char topLine[64];
     int mostParticles = 0;
@@ -148,7 +181,7 @@ GoldenHashes RunGolden(int mode, int path) {
             RenderFrame();
         } else {
             SweepParticles();
-            BlurFunctionFor(static_cast<BlurPath>(path))(backBuffer.data(), backPitch,
+            BlurFunctionFor(static_cast<BlurPath>(path))(primarySky, backBuffer.data(), backPitch,
                                                          RandomBetween(791, 2797));
         }
         FormatFpsLine(topLine, sizeof topLine, 10, particleCount);
@@ -158,6 +191,13 @@ GoldenHashes RunGolden(int mode, int path) {
                         &Settings.BottomFont.logFont, 0, 1);
         DrawPendingMidLine();
         if (particleCount > mostParticles) mostParticles = particleCount;
+        if (withNeighbours) neighbours.Step(runClock);
+    }
+    if (withNeighbours) {
+        EXPECT_GT(neighbours.mostParticles, 100) << "the skies beside ran";
+        EXPECT_FALSE(neighbours.midTextSeen);
+        EXPECT_NE(neighbours.pixels[0], neighbours.pixels[1]) << "each sky draws its own sequence";
+        neighbours.Release();
     }
     // The run did what it is for: many sparks, and the message's three
     // lines drawn twice each.
@@ -188,6 +228,10 @@ void ExpectGolden(int mode, GoldenHashes golden) {
         EXPECT_EQ(got.field, golden.field) << "mode " << mode << ", " << name;
         EXPECT_EQ(got.pixels, golden.pixels) << "mode " << mode << ", " << name;
     }
+    // The same frames while skies beside the primary run in the same loop.
+    const GoldenHashes beside = RunGolden(mode, throughFrame, true);
+    EXPECT_EQ(beside.field, golden.field) << "mode " << mode << ", other skies running";
+    EXPECT_EQ(beside.pixels, golden.pixels) << "mode " << mode << ", other skies running";
     ::testing::Test::RecordProperty("paths", paths);
 }
 

@@ -53,6 +53,7 @@ inline void FillSampleSettings(const SampleRecord& sample) {
     Settings.MaxParticleNum = sample.maxParticleNum;
     Settings.Fps = sample.fps;
     Settings.FpsShow = 0;
+    Settings.OtherMonitors = 1;  // never saved: what a file without it gives
     std::strcpy(Settings.TopText, sample.topText);
     std::strcpy(Settings.BottomText, sample.bottomText);
     std::strcpy(Settings.MidText, sample.midText);
@@ -69,5 +70,6 @@ inline SettingsRecord DefaultRecord() {
     record.MaxParticleNum = 300;
     record.Fps = 30;
     record.FpsShow = 1;
+    record.OtherMonitors = 1;
     return record;
 }

@@ -83,6 +83,20 @@ TEST(SettingsLoad, FpsShowIsOneWhenEmptyElseNonZeroness) {
     ExpectSetNumber("FpsShow", cases, sizeof cases / sizeof cases[0], &SettingsRecord::FpsShow);
 }
 
+TEST(SettingsLoad, OtherMonitorsIsZeroOnlyForZero) {
+    const NumberCase cases[] = {
+        {kMissing, 1}, {"", 1}, {"0", 0}, {" 0 ", 0}, {"1", 1}, {"2", 1}, {"-1", 1},
+        {"00", 1}, {"0x", 1}, {"abc", 1}, {"off", 1},
+    };
+    for (const NumberCase& c : cases) {
+        FakeProfileStore store;
+        if (c.stored) store.Put("Monitors", "OtherMonitors", c.stored);
+        store.Put("Set", "OtherMonitors", "0");  // only its own section counts
+        LoadFrom(store);
+        EXPECT_EQ(c.expected, Settings.OtherMonitors) << "OtherMonitors=" << (c.stored ? c.stored : "(missing)");
+    }
+}
+
 TEST(SettingsLoad, ScreenSizesFollowResolution) {
     const struct {
         const char* resolution;
@@ -305,7 +319,7 @@ TEST(SettingsLoad, KeysAreReadInFileOrderWithTheirBuffers) {
                               "lfWeight", "lfItalic", "lfUnderline", "lfStrikeOut",
                               "lfCharSet", "lfOutPrecision", "lfClipPrecision", "lfQuality",
                               "lfPitchAndFamily", "lfFaceName", "Color"};
-    ASSERT_EQ(7u + 3u * 15u, store.reads.size());
+    ASSERT_EQ(7u + 3u * 15u + 1u, store.reads.size());
     size_t r = 0;
     for (const char* key : setKeys) {
         EXPECT_EQ("Set", store.reads[r].section);
@@ -320,6 +334,8 @@ TEST(SettingsLoad, KeysAreReadInFileOrderWithTheirBuffers) {
             ++r;
         }
     }
+    EXPECT_EQ("Monitors", store.reads[r].section);
+    EXPECT_EQ("OtherMonitors", store.reads[r].key);
     for (size_t i = 0; i < 4; ++i) EXPECT_EQ(250u, store.reads[i].size) << setKeys[i];
     // The texts are read wide enough to find a character boundary, and the
     // middle text wide enough for 2047 line breaks written as "|@|".

@@ -252,7 +252,8 @@ ProfileStore* InterposeRefusing(ProfileStore& copy) {
 const char kUserFile[] =
     "; the user's own notes\r\n"
     "[Set]\r\nResolution=0\r\nFps=20\r\n"
-    "[Mine]\r\nKept=yes\r\n";
+    "[Mine]\r\nKept=yes\r\n"
+    "[Monitors]\r\nOtherMonitors=0\r\n";
 
 // A save that fails at any one of its writes leaves the file byte for byte
 // and no copy beside it; a save that succeeds keeps what the user added.
@@ -260,6 +261,7 @@ TEST_F(SettingsFileTest, SaveReplacesTheWholeFileOrNothing) {
     std::string path = PathOf("Glimmerax.ini");
     std::string copy = PathOf("Glimmerax.ini.tmp");
     FillWinSample();
+    Settings.OtherMonitors = 0;  // as the user's file has it
     for (int refused = 0; refused < 52; ++refused) {
         WriteFileBytes(path, kUserFile);
         refusingStore.refused = refused;
@@ -275,6 +277,7 @@ TEST_F(SettingsFileTest, SaveReplacesTheWholeFileOrNothing) {
     std::string saved = ReadFileBytes(path);
     EXPECT_EQ(0u, saved.find("; the user's own notes\r\n[Set]\r\nResolution=3\r\nFps=15\r\n"));
     EXPECT_NE(std::string::npos, saved.find("[Mine]\r\nKept=yes\r\n"));
+    EXPECT_NE(std::string::npos, saved.find("[Monitors]\r\nOtherMonitors=0\r\n"));
     SettingsRecord record = Settings;
     LoadSettingsFromFile(path.c_str());
     EXPECT_EQ(0, std::memcmp(&record, &Settings, sizeof record));
