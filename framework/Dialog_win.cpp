@@ -4,6 +4,8 @@
 
 #include <cwchar>
 
+#include "framework/SystemDlls_win.h"
+
 namespace {
 
 int ShowMessageBox(HWND owner, const wchar_t* text) {
@@ -219,6 +221,10 @@ CFontDialog::CFontDialog(const LOGFONTA* initial, DWORD flags, HDC printer, CWnd
 }
 
 namespace {
+// The pickers come from the system folder's comdlg32.dll, loaded when first
+// asked for: imported, it would be loaded at start, and with it the
+// common controls, looked for beside the saver first. A picker that cannot
+// be had is a picker the user cancelled.
 HWND OwnerOf(CWnd* parent) {
     if (parent != nullptr) return parent->m_hWnd;
     CWnd* main = AfxGetMainWnd();
@@ -228,7 +234,8 @@ HWND OwnerOf(CWnd* parent) {
 
 INT_PTR CFontDialog::DoModal() {
     m_cf.hwndOwner = OwnerOf(m_pParentWnd);
-    return ::ChooseFontA(&m_cf) ? IDOK : IDCANCEL;
+    auto chooseFont = SystemFunction<BOOL(WINAPI*)(CHOOSEFONTA*)>(L"comdlg32.dll", "ChooseFontA");
+    return chooseFont != nullptr && chooseFont(&m_cf) ? IDOK : IDCANCEL;
 }
 
 CColorDialog::CColorDialog(COLORREF initial, DWORD flags, CWnd* parent) : m_pParentWnd(parent) {
@@ -245,5 +252,6 @@ CColorDialog::CColorDialog(COLORREF initial, DWORD flags, CWnd* parent) : m_pPar
 
 INT_PTR CColorDialog::DoModal() {
     m_cc.hwndOwner = OwnerOf(m_pParentWnd);
-    return ::ChooseColorA(&m_cc) ? IDOK : IDCANCEL;
+    auto chooseColor = SystemFunction<BOOL(WINAPI*)(CHOOSECOLORA*)>(L"comdlg32.dll", "ChooseColorA");
+    return chooseColor != nullptr && chooseColor(&m_cc) ? IDOK : IDCANCEL;
 }

@@ -1,16 +1,21 @@
 // The label control's painting, hover tracking and shell opening.
 #include "ui/LinkLabel_win.h"
 
-#include <shellapi.h>
-
 #include <cstring>
 
 #include "framework/Guards_win.h"
+#include "framework/SystemDlls_win.h"
 
 namespace {
 
+// The shell comes from the system folder's shell32.dll, loaded at the first
+// click: imported, it would be loaded at start, and with it the theme
+// library, looked for beside the saver first. Without it a link does nothing.
+using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+
 void OpenThroughShell(const char* target) {
-    ::ShellExecuteA(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWMAXIMIZED);
+    auto shellExecute = SystemFunction<ShellExecuteFn>(L"shell32.dll", "ShellExecuteA");
+    if (shellExecute != nullptr) shellExecute(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 
 ShellOpenFunc shellOpenFunc = OpenThroughShell;
