@@ -15,6 +15,8 @@
 #include "platform/Platform.h"
 #include "runmode/CoverSkies_win.h"
 #include "runmode/Covers_win.h"
+#include "runmode/DisplayPower.h"
+#include "runmode/DisplayPower_win.h"
 #include "runmode/Frame.h"
 #include "runmode/FrameLogic.h"
 #include "runmode/Overlay_win.h"
@@ -153,6 +155,10 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             return 0;
         }
         return DefWindowProcA(window, message, wParam, lParam);
+    case WM_POWERBROADCAST:
+        // The display going off or on never ends run mode.
+        if (TakeDisplayPowerBroadcast(window, wParam, lParam)) return TRUE;
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_DISPLAYCHANGE:
         // The other monitors move beside a primary of another size.
         UpdateCovers();
@@ -175,6 +181,7 @@ void ShutdownSaver() {
     // Before the display mode goes back, which happens at the process's end.
     HideCovers();
     ReleaseOtherSkies();
+    StopWatchingDisplayPower();
     ReleaseFinePeriod();
     CloseLogFile();
     ReleaseEngine();
@@ -236,6 +243,7 @@ int RunSaverAlone() {
     frameInterval = FrameIntervalFor(Settings.Fps);
     lastFrameTime = MillisecondClock();
     frameTexts.pulse.Start(frameInterval);
+    WatchDisplayPower(saverWindow);
     saverReady = 1;
 
     MSG msg;
@@ -252,6 +260,14 @@ int RunSaverAlone() {
         // the released buffers.
         if (!saverReady) {
             WaitMessage();
+            continue;
+        }
+        // Nothing is seen while the display is off: no frames, and no
+        // spinning until a message comes. Back on, the pacing starts again
+        // from then, with no frames to catch up.
+        if (DisplayIsOff()) {
+            WaitMessage();
+            lastFrameTime = MillisecondClock();
             continue;
         }
         unsigned now = WaitForFrame(MillisecondClock, lastFrameTime, frameInterval);

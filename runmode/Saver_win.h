@@ -58,9 +58,10 @@ ScreenSurfaces& DirectDrawScreen();
 // A DirectDraw result as the surface keeper reads it.
 SurfaceAnswer SurfaceAnswerOf(HRESULT result);
 
-// Exclusive full-screen 16-bit mode at screenWidth x screenHeight, a primary
-// surface with one back buffer. Returns 1, or 0 at the first failing step
-// (what was made before it stays).
+// Exclusive full-screen 16-bit mode (the settings' mode, or the next smaller
+// one the display takes: SetScreenMode), a primary surface with one back
+// buffer. Returns 1, or 0 at the first failing step (what was made before
+// it stays).
 int InitDirectDraw(HWND window);
 
 void CALLBACK SaverTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);

@@ -5,6 +5,7 @@
 #include "engine/Geometry.h"
 #include "framework/SystemDlls_win.h"
 #include "runmode/Saver_win.h"
+#include "runmode/ScreenMode_win.h"
 
 HWND saverWindow = nullptr;
 IDirectDraw7* directDraw = nullptr;
@@ -58,7 +59,7 @@ int InitDirectDraw(HWND window) {
                                   nullptr)))
         return 0;
     if (FAILED(directDraw->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE))) return 0;
-    if (FAILED(directDraw->SetDisplayMode(screenWidth, screenHeight, 16, 0, 0))) return 0;
+    if (!SetScreenMode(directDraw)) return 0;
 
     DDSURFACEDESC2 request = {};
     request.dwSize = sizeof(request);

@@ -14,3 +14,13 @@ const DisplayMode& DisplayModeFor(int32_t resolution) {
     if (resolution < 0 || resolution >= displayModeCount) return displayModes[defaultDisplayMode];
     return displayModes[resolution];
 }
+
+const DisplayMode* TakeDisplayMode(int32_t resolution, int (*take)(const DisplayMode& mode, void* context),
+                                   void* context) {
+    // A settings file copied from a PC with a bigger display names a mode
+    // this one may not have: a smaller picture beats an error box.
+    for (int32_t index = DisplayModeFor(resolution).index; index >= 0; --index) {
+        if (take(displayModes[index], context)) return &displayModes[index];
+    }
+    return nullptr;
+}

@@ -20,3 +20,12 @@ const int32_t defaultDisplayMode = 1;
 // The mode of a Resolution setting; the default mode for any value outside
 // 0..displayModeCount - 1.
 const DisplayMode& DisplayModeFor(int32_t resolution);
+
+// The mode run mode shows for a Resolution setting on a display that may not
+// have it: the setting's mode (as DisplayModeFor gives it) if take accepts
+// it, else the next smaller mode take accepts, tried in turn from the
+// largest down; take is never asked for a larger one. take returns 1 when
+// the display now shows the mode, 0 when it refused it. Returns the mode
+// taken, or null when the display took none.
+const DisplayMode* TakeDisplayMode(int32_t resolution, int (*take)(const DisplayMode& mode, void* context),
+                                   void* context);

@@ -5,13 +5,18 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <string>
+#include <thread>
 
 #include "engine/Engine.h"
 #include "engine/Geometry.h"
 #include "engine/HeatField.h"
 #include "engine/Particles.h"
 #include "runmode/Covers_win.h"
+#include "runmode/DisplayPower.h"
 #include "runmode/Saver_win.h"
 #include "runmode/Ticks.h"
 #include "settings/Settings.h"
@@ -253,6 +258,40 @@ TEST(LogFile, OpensForAppendingAndClosesOnce) {
     EXPECT_EQ(logFile, nullptr);
 }
 
+// The display's power reports as Windows sends them to run mode's window.
+const GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+const GUID kMonitorPowerOn = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+
+LRESULT SendDisplayState(HWND window, const GUID& setting, DWORD state, DWORD length = sizeof(DWORD)) {
+    POWERBROADCAST_SETTING report[2] = {};  // room for the state past Data's one byte
+    report[0].PowerSetting = setting;
+    report[0].DataLength = length;
+    std::memcpy(report[0].Data, &state, sizeof state);
+    return SendMessageA(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(report));
+}
+
+TEST_F(RunModeTest, OnlyTheDisplaysOwnReportsDarkenIt) {
+    const GUID otherSetting = {0x5d3e9a59, 0xe9d5, 0x4b00, {0xa6, 0xbd, 0xff, 0x34, 0xff, 0x51, 0x65, 0x48}};
+    const struct {
+        const GUID* setting;
+        DWORD state, length;
+        int off;
+    } reports[] = {
+        {&kConsoleDisplayState, 0, 4, 1}, {&kConsoleDisplayState, 2, 4, 0},
+        {&kMonitorPowerOn, 0, 4, 1},      {&kMonitorPowerOn, 1, 4, 0},
+        {&otherSetting, 0, 4, 0},         {&kConsoleDisplayState, 0, 0, 0},  // too short to read
+    };
+    for (const auto& r : reports) {
+        SendDisplayState(window, *r.setting, r.state, r.length);
+        EXPECT_EQ(DisplayIsOff(), r.off) << r.state << " " << r.length;
+        EXPECT_EQ(saverWindow, window);
+        EXPECT_EQ(DrainQuitMessages(), 0);
+    }
+    SendDisplayState(window, kConsoleDisplayState, 0);
+    ShutdownSaver();
+    EXPECT_EQ(DisplayIsOff(), 0) << "a new run starts with the display on";
+}
+
 }  // namespace
 
 // The whole of run mode on stand-ins for DirectDraw and winmm, every call
@@ -328,4 +367,111 @@ TEST(RunModeOnStandIns, TheClockIsFineFromBeforeTheFirstFrameToTheShutdown) {
     }
     // The run that went on hid the pointer for good, as run mode does.
     ShowCursor(TRUE);
+}
+
+// The whole of run mode with the display going off and on, its reports sent
+// to the window from another thread as Windows sends them: dark, run mode
+// makes no frame and leaves the core alone while its timers go on (the
+// spawner adds rockets that no frame moves); back on, it draws again within
+// 100 ms, paced from then; a key while dark ends it with exit code 0.
+namespace displayoff {
+
+const unsigned kFrameInterval = 33;  // at 30 frames a second
+
+MillisecondClockFn clock = nullptr;
+std::atomic<int> frames{0};
+std::atomic<unsigned> frameTimes[4096];
+
+int InitDisplay(HWND) { return 1; }
+
+// Counts the frames at their blit, with the time of each by run mode's clock.
+class Screen : public ScreenSurfaces {
+public:
+    SurfaceAnswer Restore() override { return SurfaceAnswer::ok; }
+    SurfaceAnswer SetMode() override { return SurfaceAnswer::ok; }
+    SurfaceAnswer Blit() override {
+        int frame = frames.load();
+        if (frame < 4096) frameTimes[frame] = clock();
+        frames.store(frame + 1);
+        return SurfaceAnswer::ok;
+    }
+} screen;
+
+double ProcessCpuMs() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& t) {
+        return ((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
+}
+
+bool FramesPass(int count, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (frames.load() <= count && GetTickCount() - start < timeoutMs) Sleep(1);
+    return frames.load() > count;
+}
+
+}  // namespace displayoff
+
+TEST(RunModeOnStandIns, WhileTheDisplayIsOffNoFramesNoSpinningAndAKeyStillEndsIt) {
+    using namespace displayoff;
+    clock = LoadMillisecondClock();
+    ASSERT_NE(clock, nullptr);
+    frames = 0;
+    Settings.Fps = 30;
+    RunModeSystem system = {InitDisplay, &screen, clock, nullptr, nullptr};
+    UseRunModeSystem(&system);
+
+    struct {
+        bool started = false;
+        int framesOff = 0, framesAfterOff = 0, rocketsOff = 0, rocketsAfterOff = 0;
+        double cpuMs = 0, wallMs = 0;
+        unsigned onAt = 0;
+        int framesOn = 0, framesBeforeKey = 0;
+    } seen;
+    std::thread feeder([&seen] {
+        seen.started = FramesPass(2, 10000);
+        HWND window = FindWindowA("rippleful", "Particle");
+        SendDisplayState(window, kConsoleDisplayState, 0);
+        seen.framesOff = frames.load();
+        seen.rocketsOff = particleCount;
+        double cpu0 = ProcessCpuMs();
+        unsigned wall0 = clock();
+        Sleep(2000);
+        seen.cpuMs = ProcessCpuMs() - cpu0;
+        seen.wallMs = clock() - wall0;
+        seen.framesAfterOff = frames.load();
+        seen.rocketsAfterOff = particleCount;
+        // Dimmed counts as on.
+        seen.onAt = clock();
+        SendDisplayState(window, kConsoleDisplayState, 2);
+        FramesPass(seen.framesAfterOff, 1000);
+        seen.framesOn = frames.load();
+        // Windows 7's report this time.
+        SendDisplayState(window, kMonitorPowerOn, 0);
+        seen.framesBeforeKey = frames.load();
+        Sleep(100);
+        PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0);
+    });
+    int exitCode = RunSaver();
+    int framesAtEnd = frames.load();
+    feeder.join();
+    UseRunModeSystem(nullptr);
+    ShowCursor(TRUE);
+
+    ASSERT_TRUE(seen.started) << "no frames before the display went off";
+    EXPECT_EQ(seen.framesAfterOff, seen.framesOff) << "frames while the display was off";
+    EXPECT_GT(seen.rocketsAfterOff, seen.rocketsOff) << "the spawner's timer stopped while the display was off";
+    EXPECT_LT(seen.cpuMs, 0.05 * seen.wallMs) << seen.cpuMs << " ms of CPU in " << seen.wallMs << " ms off";
+    ASSERT_GT(seen.framesOn, seen.framesAfterOff) << "no frame within 1 s of the display coming on";
+    unsigned firstOn = frameTimes[seen.framesAfterOff].load() - seen.onAt;
+    EXPECT_LT(firstOn, 100u);
+    EXPECT_GE(firstOn, kFrameInterval) << "the pacing did not start again when the display came on";
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(framesAtEnd, seen.framesBeforeKey) << "frames while the display was off again";
+    EXPECT_EQ(saverWindow, nullptr);
+    EXPECT_EQ(DisplayIsOff(), 0);
+    std::printf("display off 2 s: %.1f ms of CPU in %.0f ms, %d frames; first frame %u ms after it came on\n",
+                seen.cpuMs, seen.wallMs, seen.framesAfterOff - seen.framesOff, firstOn);
 }
