@@ -11,21 +11,19 @@ unlock_drive_c() { chattr -i "$DRIVE_C" 2>/dev/null || true; }
 # Whatever happens, the prefix is never left with a read-only C:\.
 trap 'unlock_drive_c; e2e_end' EXIT
 
-# 1. Only Windows' known DLLs (of Windows 7 to 11) in the import table: any
-#    other name would be looked for beside the saver first.
-KNOWN_DLLS="advapi32 comdlg32 gdi32 imagehlp imm32 kernel32 msctf msvcrt normaliz nsi ntdll ole32
-            oleaut32 psapi rpcrt4 sechost setupapi shell32 shlwapi user32 wldap32 ws2_32"
+# 1. Only four of Windows' known DLLs in the import table: kernel32, user32,
+#    gdi32 and msvcrt load nothing from outside the system folder when the
+#    saver starts. Any other name would be looked for beside the saver first,
+#    and known DLLs such as comdlg32 and shell32 bring in, at start, DLLs that
+#    are not (the common controls, the theme library).
+IMPORTS_ALLOWED="gdi32.dll kernel32.dll msvcrt.dll user32.dll"
 # The release's saver, and the build under test when that is its 64-bit twin.
 for scr in $(printf '%s\n' "${GLIMMERAX_PRODUCT:-$E2E_SCR_SOURCE}" "$E2E_SCR_SOURCE" | sort -u); do
-    imports="$(LC_ALL=C objdump -p "$scr" 2>/dev/null | awk '/DLL Name:/ { print tolower($3) }')"
-    unknown=""
-    for dll in $imports; do
-        echo " $KNOWN_DLLS " | tr -s ' \n' ' ' | grep -q " ${dll%.dll} " || unknown="$unknown $dll"
-    done
-    if [ -n "$imports" ] && [ -z "$unknown" ]; then
-        ok "$(LC_ALL=C objdump -f "$scr" | awk '/file format/ { print $NF }') imports only known DLLs:" $imports
+    imports="$(LC_ALL=C objdump -p "$scr" 2>/dev/null | awk '/DLL Name:/ { print tolower($3) }' | sort -u | tr '\n' ' ')"
+    if [ "$imports" = "$IMPORTS_ALLOWED " ]; then
+        ok "$(LC_ALL=C objdump -f "$scr" | awk '/file format/ { print $NF }') imports only $imports"
     else
-        fail "$scr imports DLLs Windows looks for beside it:${unknown:- (no import table read)}"
+        fail "$scr imports '${imports:-(no import table read)}', not $IMPORTS_ALLOWED"
     fi
 done
 
@@ -75,19 +73,54 @@ done
 e2e_kill_all
 
 # 4. DLLs planted beside the saver under the names of DLLs that it, or the
-#    system's libraries for it, load after it starts (WINEDEBUG=+loaddll in
-#    each mode) are never loaded into it, in any mode. Left out: the DLLs
-#    Wine's built-in libraries pull in while the process is created, before
-#    any code of the saver runs (version, zlib1, compstui, winspool.drv and
-#    uxtheme, which Wine's user32 loads then), where Windows takes the
-#    dependencies of its known DLLs from the system folder.
-PLANTED="ddraw winmm msacm32 dwmapi msimg32 opengl32 wined3d"
+#    system's libraries for it, load after it starts are never loaded into
+#    it, in any mode. The saver's loads are traced (WINEDEBUG=+loaddll) and
+#    every DLL it loads after its own first load (msimg32) must be planted,
+#    a known DLL of Windows or Wine's own driver (below). Left out, as the
+#    trace shows them loaded while Wine makes the process, before any code
+#    of the saver runs: version and zlib1, which Wine's built-in libraries
+#    pull in then, where Windows takes the dependencies of its known DLLs
+#    from the system folder. compstui and winspool.drv come with comdlg32,
+#    uxtheme with the first window, comctl32 with the dialog.
+PLANTED="ddraw winmm msacm32 dwmapi msimg32 opengl32 wined3d uxtheme comctl32 compstui winspool.drv"
+# Windows' known DLLs (7 to 11), which Windows takes from the system folder
+# only, and Wine's own window-system driver and its kernel half.
+NOT_PLANTED="advapi32 combase comdlg32 gdi32 gdiplus imagehlp imm32 kernel32 kernelbase msctf msvcrt normaliz
+             nsi ntdll ole32 oleaut32 psapi rpcrt4 sechost setupapi shcore shell32 shlwapi ucrtbase user32
+             wldap32 ws2_32 win32u winex11.drv"
 PLANT_LOG="$E2E_DIR/planted.log"
-for name in $PLANTED; do cp "$GLIMMERAX_PLANT" "$E2E_DIR/$name.dll"; done
+for name in $PLANTED; do
+    file="$name"
+    [[ "$name" == *.* ]] || file="$name.dll"
+    cp "$GLIMMERAX_PLANT" "$E2E_DIR/$file"
+done
 rm -f "$PLANT_LOG"
 export GLIMMERAX_PLANT_LOG
 GLIMMERAX_PLANT_LOG="$(winepath -w "$PLANT_LOG" 2>/dev/null)"
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$(echo $PLANTED | tr ' ' ',')=n,b"
+export WINEDEBUG=+pid,+loaddll
+LOADS_LOG="$E2E_DIR/loads.log"
+: >"$LOADS_LOG"
+
+# The DLLs a saver loaded, in a Wine log, after its own first load: one
+# name a line.
+loads_after_start() {
+    tr -d '\r' <"$1" | awk '
+        /trace:loaddll:.* Loaded L"/ {
+            split($0, field, ":")
+            process = field[1]
+            name = $0
+            sub(/.*Loaded L"/, "", name)
+            sub(/".*/, "", name)
+            count = split(name, part, /\\/)
+            name = tolower(part[count])
+            if (name == "glimmerax.scr") { saver[process] = 1; started[process] = 0; next }
+            if (!(process in saver)) next
+            if (started[process]) print name
+            else if (name == "msimg32.dll") started[process] = 1
+        }
+        END { for (process in saver) if (!started[process]) print "no-msimg32-load-seen" }'
+}
 
 # Configure, with the font and colour dialogs opened and closed.
 if e2e_open_dialog; then
@@ -110,6 +143,7 @@ if e2e_open_dialog; then
     click_control 2
     e2e_poll 15 saver_gone || fail "planted DLLs: configure did not end"
     ok "planted DLLs: configure ran with the font and colour dialogs"
+    cat "$E2E_DIR/wine.log" >>"$LOADS_LOG"
 else
     fail "planted DLLs: configure showed no dialog"
 fi
@@ -126,6 +160,8 @@ e2e_kill_all
 # Run mode until a key.
 if start_runs 1 now; then
     end_with_key 1 "planted DLLs: run mode"
+    e2e_poll 10 ended 1
+    cat "$E2E_DIR/wine.log" >>"$LOADS_LOG"
 else
     fail "planted DLLs: run mode did not start ($(cat "$RUNS" 2>/dev/null | tr '\n' ' '))"
 fi
@@ -140,5 +176,15 @@ if [ -z "$loaded" ]; then
     ok "planted DLLs ($PLANTED): none loaded into the saver"
 else
     fail "planted DLLs loaded into the saver: $loaded"
+fi
+later="$(loads_after_start "$LOADS_LOG" | sort -u | tr '\n' ' ')"
+unplanted=""
+for dll in $later; do
+    echo " $PLANTED $NOT_PLANTED " | tr -s ' \n' ' ' | grep -qi " ${dll%.dll} " || unplanted="$unplanted $dll"
+done
+if [ -n "$later" ] && [ -z "$unplanted" ]; then
+    ok "every DLL the saver loaded after it started is planted or known: $later"
+else
+    fail "DLLs the saver loaded after it started that are neither planted nor known:${unplanted:- (no loads traced)}"
 fi
 e2e_finish
