@@ -13,7 +13,7 @@ E2E_FAILURES=0
 E2E_PASSES=0
 SAVER_PID=""
 
-# e2e_begin NAME [one-monitor|two-monitors] [opengl]: the display forms run
+# e2e_begin NAME [one-monitor|two-monitors|laptop-panel] [opengl]: the display forms run
 # on a real X server (e2e_start_xorg) instead of Xvfb, whose display mode
 # cannot change; opengl keeps Wine's own way of drawing DirectDraw
 # (scripts/wine-env.sh).
@@ -29,7 +29,7 @@ e2e_begin() {
     E2E_DISPLAY=xvfb
     for word in "${@:2}"; do
         case "$word" in
-            one-monitor | two-monitors) E2E_DISPLAY="$word" ;;
+            one-monitor | two-monitors | laptop-panel) E2E_DISPLAY="$word" ;;
             opengl) opengl=opengl ;;
         esac
     done
@@ -70,7 +70,8 @@ e2e_end() {
 
 # Xorg on the dummy driver (tests/e2e/KIND.conf), where the saver changes
 # the display mode as on a PC: one-monitor, DUMMY0 1280x1024; two-monitors,
-# DUMMY0 1280x1024 at (0,0), the primary, and DUMMY1 1024x768 at its right.
+# DUMMY0 1280x1024 at (0,0), the primary, and DUMMY1 1024x768 at its right;
+# laptop-panel, DUMMY0 1366x768 without 1280x1024.
 # It needs root and the packages scripts/setup.sh installs; it is stopped by
 # its process id. Sets DISPLAY and XORG_PID.
 XORG_PID=""
@@ -165,7 +166,7 @@ e2e_kill_all() {
     e2e_poll 10 no_programs || echo "note: programs left after the kill: $(e2e_programs)" >&2
     [ -z "$SAVER_PID" ] || wait "$SAVER_PID" 2>/dev/null
     SAVER_PID=""
-    [ "$E2E_DISPLAY" = one-monitor ] && e2e_restore_mode
+    case "$E2E_DISPLAY" in one-monitor | laptop-panel) e2e_restore_mode ;; esac
 }
 
 # A saver killed in run mode leaves its display mode behind; a user's screen
@@ -173,8 +174,10 @@ e2e_kill_all() {
 # display settings would: a mode set behind Wine's back (xrandr) leaves Wine
 # believing the last one, and the next saver that asks for it gets nothing.
 e2e_restore_mode() {
-    screen_is 1280 1024 && return 0
-    e2e_set_mode 1280 1024 || echo "note: the screen stays at $(screen_size)" >&2
+    local own=(1280 1024)
+    [ "$E2E_DISPLAY" = laptop-panel ] && own=(1366 768)
+    screen_is "${own[@]}" && return 0
+    e2e_set_mode "${own[@]}" || echo "note: the screen stays at $(screen_size)" >&2
 }
 e2e_set_mode() {
     probe_bare mode "$1" "$2" >/dev/null
