@@ -127,8 +127,15 @@ else
     (cd "$RO" && exec wine "$RO/Glimmerax.scr" /c >"$E2E_DIR/wine-ro.log" 2>&1) &
     SAVER_PID=$!
     if e2e_poll 30 windows_are 1; then
-        click_control 1
-        if e2e_poll 15 windows_are 2; then
+        # A click on a dialog that is still starting up can be lost (once in
+        # a few loaded runs): focused first, OK is clicked until the message
+        # comes, three times at most.
+        focus_dialog
+        for attempt in 1 2 3; do
+            click_control 1
+            e2e_poll 10 windows_are 2 && break
+        done
+        if windows_are 2; then
             texts="$(probe_bare texts Glimmerax)"
             case "$texts" in
                 *设置没有保存*Glimmerax.ini*|*Glimmerax.ini*设置没有保存*)
