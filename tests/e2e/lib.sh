@@ -291,9 +291,11 @@ e2e_run_at() {
     e2e_poll 30 particle_shown && e2e_poll 10 screen_is "$width" "$height" && hold_savers && saver_window_found
 }
 
-# Starts the saver on the X server.
+# Starts the saver on the X server: the copy in E2E_RUN_DIR when that is
+# set, else the test's own.
 e2e_start_bare() {
-    (cd "$E2E_DIR" && exec wine "$E2E_DIR/Glimmerax.scr" "$@" >"$E2E_DIR/wine.log" 2>&1) &
+    local dir="${E2E_RUN_DIR:-$E2E_DIR}"
+    (cd "$dir" && exec wine "$dir/Glimmerax.scr" "$@" >"$E2E_DIR/wine.log" 2>&1) &
     SAVER_PID=$!
 }
 
