@@ -451,6 +451,21 @@ end_with_key() {
         || fail "$2: after a key: '$(exit_of "$1")'"
 }
 
+# Opens a picker of the settings dialog with its button (open_picker BUTTON
+# PATTERN): a click that lands while the dialog is still starting up, or
+# taking the activation back from the last picker, can be lost, and the
+# first picker loads the system's common dialogs first. Clicked again, three
+# times at most, until a window named PATTERN shows.
+open_picker() {
+    local attempt
+    for attempt in 1 2 3; do
+        focus_dialog
+        click_control "$1"
+        e2e_poll 10 has_window_named "$2" && return 0
+    done
+    return 1
+}
+
 # Closes a picker of the settings dialog with a key (close_picker PATTERN
 # KEY), then waits until Wine has given the dialog back the activation (its
 # X focus; at most 5 s): a click that comes first is lost when the

@@ -124,16 +124,8 @@ loads_after_start() {
 
 # Configure, with the font and colour dialogs opened and closed.
 if e2e_open_dialog; then
-    # A click that lands while the dialog is still taking the activation
-    # back from the last picker can be lost: a second one.
-    picker_open() { has_window_named "^字体$" || has_window_named "^颜色$"; }
     for button in 1007 1018; do
-        for attempt in 1 2; do
-            focus_dialog
-            click_control "$button"
-            e2e_poll 10 picker_open && break
-        done
-        if picker_open; then
+        if open_picker "$button" '^(字体|颜色)$'; then
             close_picker '^(字体|颜色)$' Escape || fail "planted DLLs: a picker did not close"
         else
             fail "planted DLLs: button $button opened no picker (the button: '$(control "$button")'; windows: $(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
