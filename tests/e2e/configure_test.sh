@@ -252,17 +252,9 @@ if e2e_open_dialog; then
         e2e_poll 20 no_capture
     }
     no_capture() { [ "$(probe_bare capture Glimmerax)" = 0 ]; }
-    # A click on a dialog that is still starting up, or busy handing the
-    # last target over, can be lost: click again until the shell has it.
-    open_with() {
-        local attempt
-        for attempt in 1 2 3; do
-            rest_pointer
-            click_control "$1"
-            e2e_poll 20 opened_lines "$2" && return 0
-        done
-        return 1
-    }
+    # A click on a dialog busy handing the last target over can be lost too:
+    # clicked again until the shell has it.
+    open_with() { E2E_BEFORE_CLICK=rest_pointer click_until "$1" 20 opened_lines "$2"; }
     open_with 1014 1
     open_with 1015 2
     open_with 1013 3

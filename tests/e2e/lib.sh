@@ -451,20 +451,26 @@ end_with_key() {
         || fail "$2: after a key: '$(exit_of "$1")'"
 }
 
-# Opens a picker of the settings dialog with its button (open_picker BUTTON
-# PATTERN): a click that lands while the dialog is still starting up, or
-# taking the activation back from the last picker, can be lost, and the
-# first picker loads the system's common dialogs first. Clicked again, three
-# times at most, until a window named PATTERN shows.
-open_picker() {
-    local attempt
+# Clicks a control of the settings dialog until a command succeeds, three
+# times at most: click_until ID SECONDS COMMAND... A click that lands while
+# the dialog is still starting up, or taking the activation back from a
+# picker, can be lost. Before each click the dialog is focused, or
+# E2E_BEFORE_CLICK is run instead.
+click_until() {
+    local id="$1" seconds="$2" attempt
+    shift 2
     for attempt in 1 2 3; do
-        focus_dialog
-        click_control "$1"
-        e2e_poll 10 has_window_named "$2" && return 0
+        ${E2E_BEFORE_CLICK:-focus_dialog}
+        click_control "$id"
+        e2e_poll "$seconds" "$@" && return 0
     done
     return 1
 }
+
+# Opens a picker of the settings dialog with its button until a window named
+# PATTERN shows (the first picker loads the system's common dialogs first):
+# open_picker BUTTON PATTERN.
+open_picker() { click_until "$1" 10 has_window_named "$2"; }
 
 # Closes a picker of the settings dialog with a key (close_picker PATTERN
 # KEY), then waits until Wine has given the dialog back the activation (its
