@@ -6,9 +6,8 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_begin fireworks one-monitor
 
-# Fractions of the picture: pixels brighter than black, and pixels of a
-# clearly saturated colour (black and grey are not).
-lit_fraction() { convert "$1" -colorspace Gray -threshold 8% -format '%[fx:mean]' info:; }
+# The fraction of the picture in a clearly saturated colour (black and grey
+# are not); lit_fraction gives those brighter than black.
 colour_fraction() {
     convert "$1" -colorspace HSL -channel G -separate +channel -threshold 40% -format '%[fx:mean]' info:
 }
@@ -27,10 +26,7 @@ shows_fireworks() {
 }
 
 # The frame-rate line's solid green pixels in its box at the top left.
-fps_line_pixels() {
-    convert "$1" -crop 320x40+0+0 +repage -fx '(g>0.9 && r<0.1 && b<0.1) ? 1 : 0' \
-        -format '%[fx:round(mean*w*h)]' info:
-}
+fps_line_pixels() { count_pixels "$1" 320 40 0 0 '(g>0.9 && r<0.1 && b<0.1)'; }
 # Two screenshots 1 s apart: the share of the screen that changed.
 changed_share() {
     screenshot "$E2E_DIR/a.png" && e2e_pause 1 && screenshot "$E2E_DIR/b.png" || return 1

@@ -116,6 +116,14 @@ grey_of() {
         awk '{ printf "%.2f\n", $1 }'
 }
 
+# Pixels of one colour family in a box of a picture:
+#   count_pixels FILE W H X Y CONDITION   (CONDITION in ImageMagick -fx terms)
+count_pixels() {
+    convert "$1" -crop "${2}x${3}+${4}+${5}" +repage -fx "$6 ? 1 : 0" -format '%[fx:round(mean*w*h)]' info:
+}
+# The share of a picture's pixels brighter than black.
+lit_fraction() { convert "$1" -colorspace Gray -threshold 8% -format '%[fx:mean]' info:; }
+
 # The processes whose environment names this test's prefix.
 prefix_pids() {
     local environ pid

@@ -35,7 +35,6 @@ if touch "$DRIVE_C/probe-write" 2>/dev/null; then
     rm -f "$DRIVE_C/probe-write"
     fail "C:\\ still takes new files (chattr +i had no effect)"
 fi
-lit_fraction() { convert "$1" -colorspace Gray -threshold 8% -format '%[fx:mean]' info:; }
 shows_bright_pixels() {
     screenshot "$E2E_DIR/read-only-c.png" || return 1
     awk -v lit="$(lit_fraction "$E2E_DIR/read-only-c.png")" 'BEGIN { exit !(lit >= 0.005) }'

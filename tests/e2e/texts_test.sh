@@ -12,11 +12,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 E2E_SAVER_CPU=100
 e2e_begin texts one-monitor opengl
 
-# Pixels of one colour family in a box of the picture:
-#   count_pixels FILE W H X Y CONDITION   (CONDITION in ImageMagick -fx terms)
-count_pixels() {
-    convert "$1" -crop "${2}x${3}+${4}+${5}" +repage -fx "$6 ? 1 : 0" -format '%[fx:round(mean*w*h)]' info:
-}
 GREEN='(g>0.9 && r<0.1 && b<0.1)'
 RED='(r>0.9 && g<0.1 && b<0.1)'
 CYAN='(g>0.9 && b>0.9 && r<0.1)'
